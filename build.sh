@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Builds votarsinapi. Usage:
+#   ./build.sh         install missing packages, configure and build (build/)
+#   ./build.sh demo    build and run the main example on a simulated device
+#   ./build.sh test    build and run every test: a normal pass (build/), an
+#                      AddressSanitizer+UndefinedBehaviorSanitizer pass
+#                      (build-asan/) and a ThreadSanitizer pass of the tests
+#                      labelled "threads" (build-tsan/)
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake ninja-build g++ clang pkg-config googletest libgtest-dev libgmock-dev
+          libbenchmark-dev)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$p")
+  done
+  ((${#missing[@]} == 0)) && return
+  local sudo=()
+  ((EUID == 0)) || sudo=(sudo)
+  echo "build.sh: installing ${missing[*]}"
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build_tree() {  # build_tree DIR [cmake options...]
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+run_tests() {  # run_tests DIR [ctest options...]
+  local dir=$1
+  shift
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" --timeout 300 "$@"
+}
+
+install_missing
+case "${1:-build}" in
+  build)
+    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    ;;
+  demo)
+    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    ./build/bin/votarsin_demo
+    ;;
+  test)
+    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    run_tests build
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DVO_SANITIZE=address -DVO_BUILD_BENCH=OFF
+    run_tests build-asan
+    export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+    build_tree build-tsan -DCMAKE_BUILD_TYPE=Debug -DVO_SANITIZE=thread -DVO_BUILD_BENCH=OFF
+    run_tests build-tsan -L threads
+    ;;
+  *)
+    echo "usage: $0 [build|demo|test]" >&2
+    exit 2
+    ;;
+esac

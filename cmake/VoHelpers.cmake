@@ -1,0 +1,47 @@
+# vo_component(name SOURCES ... DEPS ...): one layer of the library, built as
+# an object library so the shared library and the tests share the same objects.
+function(vo_component name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} OBJECT ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src
+                                            ${PROJECT_SOURCE_DIR}/include)
+  target_compile_definitions(${name} PRIVATE VOTARSIN_BUILDING_LIBRARY)
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# vo_standin(name SOURCES ... DEPS ...): a shared library standing in for an
+# outside component; it lands in lib/ beside libvotarsinapi.so.
+function(vo_standin name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES})
+  target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN"
+                                           INSTALL_RPATH "$ORIGIN")
+  if(ARG_DEPS)
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# vo_test(name SOURCES ... LIBS ... [LABELS ...]): a GoogleTest executable
+# whose cases are registered one by one with ctest. The executable's RUNPATH
+# names lib/ so that modules loaded at run time resolve to the stand-ins.
+# Suites labelled "threads" also run under ThreadSanitizer.
+function(vo_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock
+                                        GTest::gtest_main Threads::Threads)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src
+                                             ${PROJECT_SOURCE_DIR}/include
+                                             ${PROJECT_SOURCE_DIR}/tests)
+  set_target_properties(${name} PROPERTIES BUILD_RPATH "${VO_LIB_DIR}")
+  set(labels ${ARG_LABELS})
+  if(NOT labels)
+    set(labels none)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                       PROPERTIES ENVIRONMENT "VO_TEST_LIB_DIR=${VO_LIB_DIR}"
+                                  LABELS "${labels}")
+endfunction()
