@@ -132,6 +132,11 @@ VOTARSIN_API int32_t voTarsin_OpenSession(const char* resourceName, const char* 
                                           uint32_t attribute, Session* session);
 /* Closes a session; attribute is passed to the FPGA interface library unchanged. */
 VOTARSIN_API int32_t voTarsin_CloseSession(Session session, uint32_t attribute);
+/* Opens a session for the graphical environment through VoFpgaGx, bound on first use (-52005 when it cannot be loaded; the next call tries again). */
+VOTARSIN_API int32_t voTarsin_GxOpenSession(const char* resourceName, const char* imageName,
+                                            uint32_t attribute, Session* session);
+/* Stores the graphical environment's TLS index, handed to VoFpgaGx when it is bound. */
+VOTARSIN_API void SetGXRTTLSIndexHook(uint32_t index);
 
 /* ---- Attributes ----
  * Getters take one channel name ("AI3", a stream number such as "5", or null/"" for the

@@ -1,0 +1,50 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "votarsinapi.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// This program's only search directory for VoFpgaGx starts out empty: the
+// first GX open fails, and once the module appears the next open binds it.
+// The directory itself must exist when the program starts, since the dynamic
+// linker remembers search directories it found missing.
+TEST(GxOpenRetry, AFailedLoadIsTriedAgainByTheNextOpen) {
+  const fs::path probe = VO_GX_PROBE_DIR;
+  const fs::path lib = VO_LIB_DIR;
+  ASSERT_TRUE(fs::is_directory(probe));
+  for (const auto& entry : fs::directory_iterator(probe)) fs::remove(entry.path());
+  Session session = 0;
+  EXPECT_EQ(-52005, voTarsin_GxOpenSession("RIO0", nullptr, 0, &session));
+  EXPECT_EQ(-52005, voTarsin_GxOpenSession("RIO0", nullptr, 0, &session));
+  EXPECT_EQ(session, 0u);
+  for (const char* name : {"libVoFpgaGx.so", "libvodevicemodel.so"})
+    fs::create_symlink(lib / name, probe / name);
+  EXPECT_EQ(0, voTarsin_GxOpenSession("RIO0", nullptr, 0, &session));
+  EXPECT_NE(session, 0u);
+  for (const auto& entry : fs::directory_iterator(probe)) fs::remove(entry.path());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SimulationRetry, AnAbsentLibraryLeavesTheBindingEmptyAndIsTriedAgain) {
+  const fs::path probe = VO_GX_PROBE_DIR;
+  const fs::path lib = VO_LIB_DIR;
+  ASSERT_TRUE(fs::is_directory(probe));
+  for (const auto& entry : fs::directory_iterator(probe)) fs::remove(entry.path());
+  EXPECT_EQ(-1, voTarsin_RestartSimulation(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
+  EXPECT_EQ(-1, voTarsin_RestartSimulation(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
+  for (const char* name : {"libvotarsinsimulation.so", "libvodevicemodel.so"})
+    fs::create_symlink(lib / name, probe / name);
+  EXPECT_EQ(0, voTarsin_RestartSimulation(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
+  EXPECT_EQ(0, voTarsin_DisposeSimulation());
+  for (const auto& entry : fs::directory_iterator(probe)) fs::remove(entry.path());
+}
+
+}  // namespace
