@@ -48,3 +48,21 @@ TEST(SimulationRetry, AnAbsentLibraryLeavesTheBindingEmptyAndIsTriedAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FpgaInterfaceAbsent, DeviceCallsReturnResourceNotFoundAndNothingElseBreaks) {
+  const fs::path probe = VO_GX_PROBE_DIR;
+  for (const auto& entry : fs::directory_iterator(probe)) fs::remove(entry.path());
+  Session session = 0;
+  EXPECT_EQ(-52006, voTarsin_OpenSession("RIO0", nullptr, 0, &session));
+  EXPECT_EQ(-52006, voTarsin_CloseSession(1, 0));
+  int32_t value = 0;
+  EXPECT_EQ(-52006, voTarsin_GetAttributeInt32(1, "", VOTARSIN_ATTR_ADC_RESOLUTION, &value));
+  // Checks that need no device still answer.
+  EXPECT_EQ(-63196, voTarsin_GetAttributeInt32(1, "", 0x1000FFFF, &value));
+  EXPECT_EQ(-304419, voTarsin_SetAttributeInt32(1, "AI0,", VOTARSIN_ATTR_AI_COUPLING, 1));
+  EXPECT_EQ(0, voTarsin_DisposeSimulation());
+}
+
+}  // namespace
