@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ clang pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev)
+          libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson)
 
 install_missing() {
   local missing=()
@@ -49,6 +49,8 @@ case "${1:-build}" in
   demo)
     build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     ./build/bin/votarsin_demo
+    ./build/bin/votarsin_acquire
+    ./build/bin/votarsin_maintenance
     ;;
   test)
     build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -23,10 +23,12 @@ int32_t setValue(uint32_t session, uint32_t id, const char* channelList, uint32_
   ChannelNameList names;
   int32_t status = ParseChannelList(channelList, id, names);
   if (status < 0) return status;
+  // One record serves every channel: only its name field changes.
+  AttributeSetRequest request;
+  request.request = makeAttributeRequest(kCmdAttributeSet, id, valueType, nullptr);
+  request.value = value;
   for (const char* name : names) {
-    AttributeSetRequest request;
-    request.request = makeAttributeRequest(kCmdAttributeSet, id, valueType, name);
-    request.value = value;
+    setChannelName(request.request, name);
     status = sendRecord(session, kFnFamilyRequest, request);
     if (status < 0) break;
   }

@@ -175,6 +175,27 @@ const char* CanonicalChannelName(ChannelKind kind, uint32_t number) noexcept {
   return TableOf(kind).names[number];
 }
 
+namespace {
+
+// A list that is one canonical name ("AI3", "AO12", "5") is the common case of
+// every setter; it is its own parse result, found without trying the forms.
+const char* CanonicalSingleName(const char* text) noexcept {
+  const NameTable* table = &kStreamNames;
+  const char* digits = text;
+  if (text[0] == 'A' && (text[1] == 'I' || text[1] == 'O')) {
+    table = text[1] == 'I' ? &kAnalogInputNames : &kAnalogOutputNames;
+    digits = text + 2;
+  }
+  if (digits[0] < '0' || digits[0] > '9') return nullptr;
+  uint32_t number = static_cast<uint32_t>(digits[0] - '0');
+  if (digits[1] == '\0') return table->names[number];
+  if (digits[0] == '0' || digits[1] < '0' || digits[1] > '9' || digits[2] != '\0') return nullptr;
+  number = number * 10 + static_cast<uint32_t>(digits[1] - '0');
+  return number < kChannelsPerKind ? table->names[number] : nullptr;
+}
+
+}  // namespace
+
 int32_t ParseChannelList(const char* text, uint32_t attributeId, ChannelNameList& out) noexcept {
   out.clear();
 
@@ -183,6 +204,10 @@ int32_t ParseChannelList(const char* text, uint32_t attributeId, ChannelNameList
                               attributeId == kAttrAnalogEdgeTriggerLevel ||
                               attributeId == kAttrAnalogEdgeTriggerHysteresis;
     out.add(onStreamZero ? kStreamNames.names[0] : (text != nullptr ? text : kDeviceName));
+    return 0;
+  }
+  if (const char* name = CanonicalSingleName(text)) {
+    out.add(name);
     return 0;
   }
 

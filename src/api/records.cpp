@@ -17,10 +17,14 @@ AttributeRequest makeAttributeRequest(uint32_t command, uint32_t attributeId, ui
   request.head.command = command;
   request.attributeId = attributeId;
   request.valueType = valueType;
+  setChannelName(request, channelName);
+  return request;
+}
+
+void setChannelName(AttributeRequest& request, const char* channelName) {
   // The name field always keeps its terminator: 255 characters at most.
   copyTextField(request.channelName, kChannelNameField - 1, channelName);
   request.channelName[kChannelNameField - 1] = '\0';
-  return request;
 }
 
 }  // namespace voapi

@@ -144,6 +144,10 @@ constexpr RequestHeader familyHeader(Family family) { return RequestHeader{famil
 AttributeRequest makeAttributeRequest(uint32_t command, uint32_t attributeId, uint32_t valueType,
                                       const char* channelName);
 
+// Replaces the channel name of an attribute request (cut at 255 characters;
+// null is the empty name).
+void setChannelName(AttributeRequest& request, const char* channelName);
+
 // Copies text into a fixed field: cut at fieldSize bytes, the rest zero. A
 // text of fieldSize bytes or more leaves no terminator.
 void copyTextField(char* field, size_t fieldSize, const char* text);

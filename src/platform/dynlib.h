@@ -1,5 +1,6 @@
 // Loading modules (shared libraries) by their original-platform names.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "platform/syserror.h"
@@ -36,6 +37,18 @@ void* findSymbol(ModuleHandle module, const char* symbol, SysError* err);
 // Looks a symbol up in the main program's exports; null when absent. Only the
 // program's own definitions count, not those of the libraries it uses.
 void* findMainProgramSymbol(const char* symbol);
+
+// The main program as a module; never null on a system with a dynamic linker.
+ModuleHandle mainProgramModule();
+
+// A value that identifies one loaded instance of a module: never 0, equal for
+// every handle of the same instance, and different for two instances loaded
+// at the same time. 0 for a null handle.
+uint64_t moduleStamp(ModuleHandle module);
+
+// Whether an instance with this stamp is loaded in the process now; a module
+// that was unloaded no longer is. Safe to ask about stale modules.
+bool isModuleStampLoaded(uint64_t stamp);
 
 // Releases one reference taken by loadModule.
 void unloadModule(ModuleHandle module);

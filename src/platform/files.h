@@ -13,6 +13,9 @@ namespace voplat {
 struct DirEntry {
   std::string name;  // UTF-8, no directory part
   bool isDirectory = false;
+  // A plain file: not a directory, device, pipe or socket (and not a link
+  // that points to one, or to nothing).
+  bool isRegularFile = false;
 };
 
 // The path as this system spells it: '\' becomes '/', runs of separators
@@ -30,10 +33,13 @@ bool isDirectory(const std::string& utf8Path);
 
 // Lists a directory's entries (without "." and ".."), sorted by name as the
 // original platform lists them: ASCII letters compared without regard to case,
-// ties broken byte by byte ("a.txt" < "B.txt" < "c.txt"). isDirectory follows
-// symbolic links. Clears `out` first; on failure returns false with *err filled
-// (a directory that does not exist gives kErrPathNotFound).
-bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysError* err);
+// ties broken byte by byte ("a.txt" < "B.txt" < "c.txt"). isDirectory and
+// isRegularFile follow symbolic links. Clears `out` first; on failure returns
+// false with *err filled (a directory that does not exist gives
+// kErrPathNotFound). When `resolvedDir` is given it receives the directory
+// as this system spells it (see resolvePath), for opening the entries.
+bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysError* err,
+                   std::string* resolvedDir = nullptr);
 
 // Opens a file with a C stdio mode ('r', 'w' or 'a' first; 'b' and 't' are
 // accepted and mean nothing here: there is no line-end translation, so text
@@ -43,6 +49,12 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
 // directory exists and kErrPathNotFound otherwise; an invalid mode gives
 // kErrInvalidParameter.
 std::FILE* openFile(const std::string& utf8Path, const char* mode, SysError* err);
+
+// Reads a whole file into `out` (cleared first) with as few system calls as
+// the system allows. The path is tried as written (separators normalised)
+// and resolved like resolvePath only when that finds nothing. False with
+// *err filled on failure, as for openFile; `out` is then empty.
+bool readFile(const std::string& utf8Path, std::string& out, SysError* err);
 
 // The temporary directory, with a trailing separator: $TMPDIR when set and
 // not empty, otherwise "/tmp/". Its existence is not checked.

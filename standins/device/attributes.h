@@ -52,11 +52,27 @@ struct AttributeInfo {
 namespace attr {
 inline constexpr std::uint32_t kChannelsInStream = 0x10000000;
 inline constexpr std::uint32_t kAnalogEdgeTriggerChannel = 0x10000008;
+inline constexpr std::uint32_t kStartTriggerType = 0x10000009;
 inline constexpr std::uint32_t kAiChannelCount = 0x1000000F;
+inline constexpr std::uint32_t kAdcClockDivisor = 0x10000010;
+inline constexpr std::uint32_t kSampleClockSource = 0x10000013;
+inline constexpr std::uint32_t kAnalogEdgeTriggerLevel = 0x20000002;
+inline constexpr std::uint32_t kAnalogEdgeTriggerHysteresis = 0x20000003;
 inline constexpr std::uint32_t kAiRange = 0x20000010;
 inline constexpr std::uint32_t kAiScalingGain = 0x20000011;
+inline constexpr std::uint32_t kAiScalingOffset = 0x20000012;
+inline constexpr std::uint32_t kSampleDt = 0x20000013;
+inline constexpr std::uint32_t kAdcSampleRate = 0x20000016;
+inline constexpr std::uint32_t kSampleClockTimebaseRate = 0x20000017;
+inline constexpr std::uint32_t kDigitalStartTriggerSource = 0x30000000;
 inline constexpr std::uint32_t kStreamFifoName = 0x30000002;
+inline constexpr std::uint32_t kStartTriggerOutputTerminal = 0x30000003;
+inline constexpr std::uint32_t kStreamFinite = 0x40000001;
+inline constexpr std::uint32_t kAnalogEdgeTriggerRising = 0x40000002;
 inline constexpr std::uint32_t kIoReady = 0x40000003;
+inline constexpr std::uint32_t kStreamNumberOfSamples = 0x50000000;
+inline constexpr std::uint32_t kStreamFifoSize = 0x50000001;
+inline constexpr std::uint32_t kStreamChannelsEnabled = 0x50000002;
 }  // namespace attr
 
 // The whole table, in ID order.

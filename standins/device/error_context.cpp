@@ -52,6 +52,18 @@ constexpr std::array kStatusTexts = {
     StatusText{VODEV_E_NO_SUCH_REGISTER, "vodeverr_noSuchRegister",
                "The FPGA image has no such register."},
     StatusText{VODEV_E_NO_SUCH_FIFO, "vodeverr_noSuchFifo", "The FPGA image has no such FIFO."},
+    StatusText{VODEV_E_NO_SUCH_STREAM, "vodeverr_noSuchStream",
+               "The device has no such stream; streams are numbered 0 to 63."},
+    StatusText{VODEV_E_NULL_BUFFER, "vodeverr_nullBuffer",
+               "The read names no buffer for its samples or information records."},
+    StatusText{VODEV_E_BUFFER_TOO_SMALL, "vodeverr_bufferTooSmall",
+               "The read's buffer has fewer rows than the stream has channels."},
+    StatusText{VODEV_E_WAIT_TIMED_OUT, "vodeverr_waitTimedOut",
+               "The stream did not have the samples waited for within the timeout."},
+    StatusText{VODEV_E_STREAM_OVERFLOW, "vodeverr_streamOverflow",
+               "The stream's FIFO overflowed; unread samples were lost."},
+    StatusText{VODEV_E_NO_SUCH_ROUTE, "vodeverr_noSuchRoute", "The device has no such route."},
+    StatusText{VODEV_E_INVALID_ROUTE, "vodeverr_invalidRoute", "The route cannot be made."},
 };
 
 const StatusText* FindStatus(std::int32_t status) {

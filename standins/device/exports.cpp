@@ -105,4 +105,20 @@ uint32_t VoDev_LastFindRegister(char* name, size_t nameSize, uint32_t* reserved)
   return Model::Instance().LastFindRegister(name, nameSize, reserved);
 }
 
+int64_t VoDev_SyncPulseCount(uint32_t session, uint32_t* lastArgument) {
+  return Model::Instance().SyncPulseCount(session, lastArgument);
+}
+
+int32_t VoDev_PulseTerminal(uint32_t session, const char* terminal) {
+  return Model::Instance().PulseTerminal(session, terminal);
+}
+
+int32_t VoDev_RouteCount(uint32_t session) { return Model::Instance().RouteCount(session); }
+
+int32_t VoDev_GetRoute(uint32_t session, uint32_t route, char* source, size_t sourceSize,
+                       char* destination, size_t destinationSize) {
+  return Model::Instance().GetRoute(session, route, source, sourceSize, destination,
+                                    destinationSize);
+}
+
 }  // extern "C"

@@ -11,13 +11,33 @@ namespace {
 // VODEV_E_UNSUPPORTED_FAMILY or VODEV_E_UNSUPPORTED_FUNCTION.
 const std::map<std::uint32_t, FamilyHandler>& FamilyHandlers() {
   static const std::map<std::uint32_t, FamilyHandler> table{
-      {kFamilyAttribute, &HandleAttributeFamily},
+      {kFamilyStream, &HandleStreamFamily}, {kFamilyAttribute, &HandleAttributeFamily},
+      {kFamilySync, &HandleSynqFamily},     {kFamilyRoute, &HandleRouteFamily},
+      {kFamilyFifo, &HandleFifoFamily},     {kFamilyMaintenance, &HandleMaintenanceFamily},
   };
   return table;
 }
 
 const std::map<std::uint32_t, DirectHandler>& DirectHandlers() {
-  static const std::map<std::uint32_t, DirectHandler> table{};
+  static const std::map<std::uint32_t, DirectHandler> table{
+      {0, &HandleBarRead},
+      {1, &HandleBarWrite},
+      {2, &HandleRawFifoRead},
+      {3, &HandleRawFifoWrite},
+      {6, &HandleCalibrationWrite},
+      {7, &HandleCalibrationRead},
+      {14, &HandleTemperatureLimitSet},
+      {15, &HandlePowerLimitSet},
+      {16, &HandleTemperatureLimitGet},
+      {17, &HandlePowerLimitGet},
+      {18, &HandleMetadataSize},
+      {19, &HandleMetadata},
+      {20, &HandleVerificationUpdate},
+      {21, &HandleUserAutoload},
+      {22, &HandleIoModuleWrite},
+      {23, &HandleIoModuleRead},
+      {777, &HandlePromoteToFlash},
+  };
   return table;
 }
 
@@ -98,8 +118,10 @@ std::int32_t Model::Open(VoDevOpenEntry entry, const char* image, const char* si
 void Model::DefineImage(Session& session) {
   session.registers.clear();
   session.nextRegisterHandle = 1;
+  int commitSteps = 0;  // the memory follows a commit first, then the data
   for (const char* name : {kDramReadyRegister, kDataValidRegister}) {
     session.registers[name] = Register{session.nextRegisterHandle++, 1};
+    session.registers[name].commitSteps = ++commitSteps;
   }
 }
 
@@ -253,11 +275,7 @@ std::int32_t Model::ReadBool(std::uint32_t session, std::uint32_t reg, std::uint
   if (target == nullptr) return status;
   if (value == nullptr) return VODEV_E_INVALID_ARGUMENT;
   for (auto& [name, entry] : target->registers) {
-    if (entry.handle == reg) {
-      *value = entry.value;
-      ++entry.reads;
-      return VODEV_SUCCESS;
-    }
+    if (entry.handle == reg) return ReadImageRegister(*target->device, entry, value);
   }
   return VODEV_E_NO_SUCH_REGISTER;
 }
@@ -358,6 +376,7 @@ std::int32_t Model::SetRegister(std::uint32_t session, const char* name, std::ui
   auto [it, added] = target->registers.try_emplace(name, Register{0, value});
   if (added) it->second.handle = target->nextRegisterHandle++;
   it->second.value = value;
+  it->second.commitSteps = 0;  // a value set by hand no longer follows the commit
   return static_cast<std::int32_t>(it->second.handle);
 }
 
@@ -386,6 +405,63 @@ std::uint32_t Model::LastFindRegister(char* name, std::size_t nameSize, std::uin
   CopyText(name, nameSize, lastFindRegisterName_.c_str());
   if (reserved) *reserved = lastFindRegisterReserved_;
   return findRegisterCount_;
+}
+
+std::int64_t Model::SyncPulseCount(std::uint32_t session, std::uint32_t* lastArgument) {
+  std::lock_guard lock(mutex_);
+  std::int32_t status;
+  Session* target = OpenSession(session, &status);
+  if (target == nullptr) return status;
+  if (lastArgument) *lastArgument = target->device->lastSyncArgument;
+  return static_cast<std::int64_t>(target->device->syncPulses);
+}
+
+std::int32_t Model::PulseTerminal(std::uint32_t session, const char* terminal) {
+  std::lock_guard lock(mutex_);
+  std::int32_t status;
+  Session* target = OpenSession(session, &status);
+  if (target == nullptr) return status;
+  if (terminal == nullptr || *terminal == '\0') return VODEV_E_INVALID_ARGUMENT;
+  return vodev::PulseTerminal(*target->device, terminal);
+}
+
+std::int32_t Model::RouteCount(std::uint32_t session) {
+  std::lock_guard lock(mutex_);
+  std::int32_t status;
+  Session* target = OpenSession(session, &status);
+  if (target == nullptr) return status;
+  return static_cast<std::int32_t>(target->device->routes.size());
+}
+
+std::int32_t Model::GetRoute(std::uint32_t session, std::uint32_t route, char* source,
+                             std::size_t sourceSize, char* destination,
+                             std::size_t destinationSize) {
+  std::lock_guard lock(mutex_);
+  std::int32_t status;
+  Session* target = OpenSession(session, &status);
+  if (target == nullptr) return status;
+  auto it = target->device->routes.find(route);
+  if (it == target->device->routes.end()) return VODEV_E_NO_SUCH_ROUTE;
+  CopyText(source, sourceSize, it->second.source.c_str());
+  CopyText(destination, destinationSize, it->second.destination.c_str());
+  return VODEV_SUCCESS;
+}
+
+}  // namespace vodev
+
+namespace vodev {
+
+std::int64_t Model::WithOpenSession(std::uint32_t handle,
+                                    const std::function<std::int64_t(Session&)>& action) {
+  std::lock_guard lock(mutex_);
+  std::int32_t status;
+  Session* target = OpenSession(handle, &status);
+  return target != nullptr ? action(*target) : status;
+}
+
+void Model::WithLock(const std::function<void()>& action) {
+  std::lock_guard lock(mutex_);
+  action();
 }
 
 }  // namespace vodev

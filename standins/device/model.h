@@ -13,21 +13,22 @@
 //
 // Adding a request: write a handler with the signature below (it runs under
 // the model lock and must not block) and register it in the tables at the top
-// of model.cpp. Families still to be served: stream 0x101, synchronisation
-// 0x104, route 0x105, instruction FIFO 0x106, maintenance 0xDE7EC7ED; direct
-// functions 0 to 23 and 777. Per-device state for them belongs in Device,
-// per-image state in Session.
+// of model.cpp. Per-device state belongs in Device, per-image state in
+// Session.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <utility>
 
+#include "acquisition.h"
 #include "attributes.h"
 #include "error_context.h"
+#include "maintenance.h"
 #include "vodevice_hook.h"
 #include "wire.h"
 
@@ -54,9 +55,26 @@ struct Device {
   std::map<std::pair<std::uint32_t, std::string>, Value> values;
   std::uint32_t simulationSeed = 0;
 
+  // Acquisition (acquisition.h).
+  std::array<Stream, kStreamCount> streams;
+  std::map<std::uint32_t, Route> routes;
+  std::uint32_t nextRouteId = 1;  // kept by resets: identifiers are never reused
+  std::uint64_t syncPulses = 0;
+  std::uint32_t lastSyncArgument = 0;
+  // The last table built for each AI channel; rebuilt when its seed, range or
+  // offset no longer match.
+  std::array<std::shared_ptr<const ChannelTable>, kAiChannelCount> tables;
+  // Commit, registers, FIFOs, synchronisation commands (maintenance.h).
+  MaintenanceState maintenance;
+
   void ResetToDefaults() {
     values.clear();
     simulationSeed = 0;
+    for (Stream& stream : streams) stream = Stream{};
+    routes.clear();
+    syncPulses = 0;
+    lastSyncArgument = 0;
+    maintenance = MaintenanceState{};
   }
 };
 
@@ -64,6 +82,8 @@ struct Register {
   std::uint32_t handle;
   std::uint8_t value;
   std::uint64_t reads = 0;
+  int commitSteps = 0;                  // above 0: follows the commit (maintenance.h)
+  std::deque<ScriptedRead> scripted{};  // answers of the next reads
 };
 
 // One open of a device: the image it opened and the error records.
@@ -95,6 +115,39 @@ using DirectHandler = std::int32_t (*)(Request& request);
 
 // Handlers of the attribute family (attribute_family.cpp).
 std::int32_t HandleAttributeFamily(Request& request, std::uint32_t command);
+// Stream family: clear 272, wait 276, read 277, start 278 (stream_family.cpp).
+std::int32_t HandleStreamFamily(Request& request, std::uint32_t command);
+// Route family: route 0, unroute 1; synchronisation: probe 0, sync pulse 1
+// (route_family.cpp).
+std::int32_t HandleRouteFamily(Request& request, std::uint32_t command);
+std::int32_t HandleSyncFamily(Request& request, std::uint32_t command);
+
+// The size and header check shared by the family records: exactly `size`
+// bytes, the word at 4 zero and the words at 8 and 12 as given (zero in every
+// request except the stream read).
+inline std::int32_t CheckRecord(Bytes input, std::size_t size, std::uint32_t word8 = 0,
+                                std::uint32_t word12 = 0) {
+  if (input.size() != size) return VODEV_E_BAD_REQUEST_SIZE;
+  if (*Load<std::uint32_t>(input, 4) != 0 || *Load<std::uint32_t>(input, 8) != word8 ||
+      *Load<std::uint32_t>(input, 12) != word12) {
+    return VODEV_E_MALFORMED_REQUEST;
+  }
+  return VODEV_SUCCESS;
+}
+
+// The value an attribute has on a device's channel now: the stored value, the
+// power-on value, or for derived attributes (AI Scaling Gain, Sample dt, ADC
+// Sample Rate) the value that follows from the others.
+Value CurrentValue(const Device& device, const AttributeInfo& info, const std::string& channel);
+// The same by ID; the ID must be in the table and the type as given.
+template <typename T>
+T AttributeValue(const Device& device, std::uint32_t id, const std::string& channel) {
+  return std::get<T>(CurrentValue(device, *FindAttribute(id), channel));
+}
+// Samples per second from the clock attributes: the internal 250 MS/s or,
+// with Sample Clock Source 1, the Sample Clock Timebase Rate, divided by the
+// ADC Clock Divisor.
+double SampleRate(const Device& device);
 
 // The component name that error contexts of a route report.
 const char* RouteComponent(VoDevRoute route);
@@ -131,6 +184,17 @@ class Model {
   std::int32_t RemoveRegister(std::uint32_t session, const char* name);
   std::int64_t RegisterReadCount(std::uint32_t session, const char* name);
   std::uint32_t LastFindRegister(char* name, std::size_t nameSize, std::uint32_t* reserved);
+  std::int64_t SyncPulseCount(std::uint32_t session, std::uint32_t* lastArgument);
+  std::int32_t PulseTerminal(std::uint32_t session, const char* terminal);
+  std::int32_t RouteCount(std::uint32_t session);
+  // Runs `action` under the model lock on the open session of `handle`
+  // (maintenance hooks); returns its result or the session's lookup status.
+  std::int64_t WithOpenSession(std::uint32_t handle,
+                               const std::function<std::int64_t(Session&)>& action);
+  // Runs `action` under the model lock.
+  void WithLock(const std::function<void()>& action);
+  std::int32_t GetRoute(std::uint32_t session, std::uint32_t route, char* source,
+                        std::size_t sourceSize, char* destination, std::size_t destinationSize);
 
  private:
   Model() = default;

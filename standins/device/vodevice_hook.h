@@ -87,6 +87,13 @@ VODEV_API void VoDev_Reset(void);
 #define VODEV_E_NOT_SIMULATED (-61016)        /* simulation entry got a hardware handle */
 #define VODEV_E_NO_SUCH_REGISTER (-61017)     /* register name or handle not in the image */
 #define VODEV_E_NO_SUCH_FIFO (-61018)         /* FIFO name not in the image */
+#define VODEV_E_NO_SUCH_STREAM (-61019)       /* stream request: stream number 64 or more */
+#define VODEV_E_NULL_BUFFER (-61020)          /* read: sample or information address is 0 */
+#define VODEV_E_BUFFER_TOO_SMALL (-61021)     /* read: fewer rows than the stream's channels */
+#define VODEV_E_WAIT_TIMED_OUT (-61022)       /* wait: fewer samples ready than asked for */
+#define VODEV_E_STREAM_OVERFLOW (-61023)      /* wait: the stream's FIFO overflowed */
+#define VODEV_E_NO_SUCH_ROUTE (-61024)        /* unroute: identifier not of a present route */
+#define VODEV_E_INVALID_ROUTE (-61025)        /* route: empty, looped, busy or too many */
 
 /* The model's constant name of a status ("vodeverr_readOnlyAttribute"), or
  * null for a code that is not the model's. The text is static. */
@@ -156,6 +163,100 @@ VODEV_API uint32_t VoDev_GxLastTlsIndex(uint32_t* calls);
  * arrived since the last reset. */
 VODEV_API uint32_t VoDev_LastRestart(uint64_t args[12]);
 
+/* ---- Acquisition ------------------------------------------------------------ *
+ * Streams 0 to 63 of a device (shared by its sessions) acquire the simulated
+ * signals of AI0 to AI15. README.md beside this header describes the stream,
+ * route and synchronisation requests in full; in short:
+ *
+ * Signal of AI channel n, at sample index k counted from the stream's start:
+ *   v(k) = A sin(2 pi k / P + phi) + noise(k mod L)   volts
+ *   P = 100 + 20 n samples, A = 0.5 - 0.01 n V, phi = n pi / 8,
+ *   noise: Gaussian, 0.5 mV standard deviation, drawn from the device's seed
+ *   (the seed of voTarsin_RestartSimulation, 0 until one) for a table of
+ *   L = P * ceil(8192 / P) samples, so it repeats every L samples.
+ * The 14-bit converter gives code = round((v - offset) / gain), clamped to
+ * -8192..8191, with gain = AI Range / 8192 ("AI Scaling Gain") and offset =
+ * "AI Scaling Offset"; float64 samples are code * gain + offset. Gain and
+ * signal are fixed when the stream starts.
+ *
+ * Start (278) arms the stream with its attributes of that moment. Trigger
+ * types: 0 immediate (the record begins at sample 0); 4 analog edge (the
+ * record begins at the first sample where the trigger channel's codes reach
+ * the level, rising: after a sample below level - hysteresis, falling: after a
+ * sample above level + hysteresis); 1 and 2 digital, waiting for a pulse on
+ * the terminal named by Digital Start Trigger Source; 3 DIO, waiting for a
+ * pulse on VODEV_DIO_TERMINAL. Every pulse satisfies every sensitivity.
+ *
+ * Terminals are pulsed by: the sync pulse (synchronisation command 1) on
+ * VODEV_SYNC_TERMINAL; a stream that triggers, on its Start Trigger Output
+ * Terminal; a new route from a terminal the model does not drive itself
+ * (an outside signal), on the route's second terminal; VoDev_PulseTerminal.
+ * Each pulse travels on along every route from the terminal pulsed (first
+ * terminal to second) and triggers every stream waiting for a terminal it
+ * reaches. Pulses are not stored: a stream started later waits for the next.
+ *
+ * Finite records are acquired the moment their trigger fires. A continuous
+ * stream acquires in modelled time, which passes only while a read or a wait
+ * of that stream waits (their timeouts are milliseconds of modelled time).
+ *
+ * Read response (28 bytes): u64 samples per channel delivered at 0; u64
+ * samples per channel still ready at 8; u32 rows written at 16; u32 stream
+ * state at 20; u32 completion at 24: 1 complete, 2 incomplete. */
+
+/* Stream states (wait response byte 8, read response and information record). */
+#define VODEV_STREAM_ACQUIRING 1 /* continuous stream triggered and acquiring */
+#define VODEV_STREAM_WAITING 2   /* started, waiting for its start trigger */
+#define VODEV_STREAM_OVERFLOW 4  /* continuous stream overflowed its FIFO */
+#define VODEV_STREAM_STOPPED 6   /* not started, cleared, or finite record complete */
+
+/* Terminal pulsed by the sync pulse; terminal of the DIO start trigger. */
+#define VODEV_SYNC_TERMINAL "SyncPulse"
+#define VODEV_DIO_TERMINAL "DIO"
+
+/* Information record flags. */
+#define VODEV_INFO_TRIGGERED 0x1u  /* the record has begun */
+#define VODEV_INFO_INCOMPLETE 0x2u /* this read delivered fewer samples than asked */
+#define VODEV_INFO_FINITE 0x4u     /* the stream is finite */
+
+/* The 80-byte information record a read writes per row (channel). Packed
+ * little-endian at these offsets; the struct has no padding. */
+typedef struct VoDevReadInfo {
+  uint64_t delivered;    /*  0: samples of this row delivered by this read */
+  uint64_t position;     /*  8: record index of the row's first sample */
+  uint64_t triggerIndex; /* 16: samples from the start to the record's first sample
+                                (the trigger sample); all ones before the trigger */
+  double t0;             /* 24: seconds from the start to the row's first sample,
+                                (triggerIndex + position) * dt; 0 before the trigger */
+  double dt;             /* 32: seconds per sample */
+  double gain;           /* 40: volts per code */
+  double offset;         /* 48: volts at code 0 */
+  uint32_t channel;      /* 56: AI channel number of the row */
+  uint32_t dataType;     /* 60: 7 int16 or 1 float64, as requested */
+  uint32_t state;        /* 64: stream state after the read */
+  uint32_t flags;        /* 68: VODEV_INFO_* */
+  uint64_t ready;        /* 72: samples per channel still ready after the read */
+} VoDevReadInfo;
+typedef char VoDevReadInfoSizeCheck[sizeof(VoDevReadInfo) == 80 ? 1 : -1];
+
+/* How many sync pulses (synchronisation command 1) reached the session's
+ * device since its last reset, or a negative code for a session that is not
+ * open; *lastArgument (when not null) receives the last pulse's u32 argument. */
+VODEV_API int64_t VoDev_SyncPulseCount(uint32_t session, uint32_t* lastArgument);
+
+/* Pulses a terminal of the session's device as an outside signal would (see
+ * above). Returns the number of streams it triggered, or a negative code
+ * (VODEV_E_INVALID_ARGUMENT for a null or empty name). */
+VODEV_API int32_t VoDev_PulseTerminal(uint32_t session, const char* terminal);
+
+/* The number of routes present on the session's device, or a negative code. */
+VODEV_API int32_t VoDev_RouteCount(uint32_t session);
+
+/* Copies the terminals of a present route (cut to size - 1; a null buffer or
+ * size 0 receives nothing). Returns 0, VODEV_E_NO_SUCH_ROUTE or another
+ * negative code. */
+VODEV_API int32_t VoDev_GetRoute(uint32_t session, uint32_t route, char* source, size_t sourceSize,
+                                 char* destination, size_t destinationSize);
+
 /* ---- Image registers ------------------------------------------------------- *
  * Every session's image carries two boolean registers, both reading 1:
  * "tarsin.module.dram ready 0" and "tarsin.module.data valid 0". Tests may
@@ -176,6 +277,58 @@ VODEV_API int64_t VoDev_RegisterReadCount(uint32_t session, const char* name);
 /* Copies the name (cut to nameSize - 1) and the third argument of the last
  * VoFpgaDll_FindRegisterPrivate call; returns how many lookups arrived. */
 VODEV_API uint32_t VoDev_LastFindRegister(char* name, size_t nameSize, uint32_t* reserved);
+
+/* ---- Maintenance ----------------------------------------------------------- *
+ * A commit (maintenance command 342) starts the device's I/O: IO Ready reads
+ * true one I/O delay after it, "tarsin.module.dram ready 0" one module delay
+ * later and "tarsin.module.data valid 0" two module delays later. Before its
+ * first commit a device reports IO Ready false while the image's registers
+ * keep their loaded value 1; VoDev_SetRegister takes a register off the
+ * commit. The calibration area, the I/O module record, the autoload flag and
+ * the flash belong to the resource name for the life of the process (they
+ * outlive closes, device resets and VoDev_Reset). README.md has the requests. */
+
+/* Sets the I/O delay and the module delay; process-wide, 20 ms and 10 ms at
+ * start, not changed by VoDev_Reset. */
+VODEV_API void VoDev_SetCommitDelays(uint32_t ioReadyMs, uint32_t moduleMs);
+
+/* Sets the IO Error attribute of the session's device; 0 or a negative code. */
+VODEV_API int32_t VoDev_SetIoError(uint32_t session, int32_t value);
+
+/* Commits the session's device received since its reset, or a negative code. */
+VODEV_API int64_t VoDev_CommitCount(uint32_t session);
+
+/* Scripts the next `count` VoFpgaDll_ReadBool calls of a register: call i
+ * answers statuses[i] with values[i] (values may be null: all 0); later calls
+ * read the register again. Replaces an earlier script; 0 or a negative code. */
+VODEV_API int32_t VoDev_ScriptRegisterReads(uint32_t session, const char* name,
+                                            const int32_t* statuses, const uint8_t* values,
+                                            size_t count);
+
+/* Words queued on an instruction FIFO target of the session's device, or a
+ * negative code. */
+VODEV_API int64_t VoDev_FifoDepth(uint32_t session, uint32_t target);
+
+/* How often synchronisation command `command` (2 to 14) reached the session's
+ * device since its reset, or a negative code; args (may be null) receive the
+ * last one's two argument words (u32 zero-extended, f64 by its bits). */
+VODEV_API int64_t VoDev_SynqCommandCount(uint32_t session, uint32_t command, uint64_t args[2]);
+
+/* What a resource keeps for the life of the process. */
+typedef struct VoDevNonVolatile {
+  uint32_t autoload;            /* user autoload flag, 0 or 1 */
+  uint32_t promoteOption;       /* option of the last promotion to flash */
+  uint64_t promotions;          /* promotions to flash */
+  uint64_t verificationUpdates; /* verification information updates */
+  char flashImage[256];         /* image name last promoted, cut to 255 bytes */
+} VoDevNonVolatile;
+
+/* Copies a resource's non-volatile state (zeroed for a resource that has
+ * none yet); 0 or VODEV_E_INVALID_ARGUMENT. */
+VODEV_API int32_t VoDev_GetNonVolatile(const char* resource, VoDevNonVolatile* state);
+
+/* Erases the non-volatile state of a resource, or of all with null. */
+VODEV_API void VoDev_EraseNonVolatile(const char* resource);
 
 #ifdef __cplusplus
 }

@@ -26,12 +26,15 @@ VOSIM_API int32_t Simulation_ClientFunctionCall(uint32_t session, uint32_t group
 /* Restarts the simulation of one device. Arguments:
  *   session  the simulated session whose device returns to its power-on
  *            attribute values; 0 restarts nothing (the call is only recorded)
- *   seed     seed of the noise added to simulated samples; kept with the
- *            device
+ *   seed     seed of the noise added to the simulated signals (see
+ *            ../device/README.md, Acquisition); kept with the device, so the
+ *            same seed gives the same samples
  *   reserved3 .. reserved12
  *            simulation options not used by this simulation; recorded as
  *            8-byte values (4-byte ones for reserved8), whatever they hold
- * Every call is recorded (VoDev_LastRestart). Returns 0, or
+ * The device's streams stop and its routes and sync pulse count are
+ * forgotten with its attributes. Every call is recorded (VoDev_LastRestart).
+ * Returns 0, or
  * VODEV_E_UNKNOWN_SESSION, VODEV_E_SESSION_CLOSED for a handle that is not
  * open, VODEV_E_NOT_SIMULATED for a hardware handle. */
 VOSIM_API int32_t voTarsin_RestartSimulation(uint32_t session, uint32_t seed, uint64_t reserved3,

@@ -255,6 +255,74 @@ TEST(OpenFile, TranslatesFailures) {
   }
 }
 
+TEST(ListDirectory, TellsPlainFilesFromEverythingElse) {
+  TempDir tmp;
+  ASSERT_FALSE(tmp.path().empty());
+  tmp.makeDir("Dir");
+  tmp.makeFile("file.txt");
+  ASSERT_EQ(symlink((tmp.path() + "/file.txt").c_str(), (tmp.path() + "/to_file").c_str()), 0);
+  ASSERT_EQ(symlink((tmp.path() + "/Dir").c_str(), (tmp.path() + "/to_dir").c_str()), 0);
+  ASSERT_EQ(symlink((tmp.path() + "/gone").c_str(), (tmp.path() + "/dangling").c_str()), 0);
+  ASSERT_EQ(mkfifo((tmp.path() + "/pipe").c_str(), 0600), 0);
+
+  std::vector<DirEntry> entries;
+  std::string resolved;
+  SysError err;
+  ASSERT_TRUE(listDirectory(tmp.path(), entries, &err, &resolved)) << err.message;
+  EXPECT_EQ(resolved, tmp.path());
+  ASSERT_EQ(entries.size(), 6u);
+  for (const DirEntry& e : entries) {
+    EXPECT_EQ(e.isRegularFile, e.name == "file.txt" || e.name == "to_file") << e.name;
+    EXPECT_EQ(e.isDirectory, e.name == "Dir" || e.name == "to_dir") << e.name;
+  }
+
+  // The directory as spelled on disk, for opening its entries.
+  ASSERT_TRUE(listDirectory(withBackslashes(tmp.path()) + "\\dIR", entries, &err, &resolved));
+  EXPECT_EQ(resolved, tmp.path() + "/Dir");
+}
+
+TEST(ReadFile, ReadsWholeFilesAsStored) {
+  TempDir tmp;
+  ASSERT_FALSE(tmp.path().empty());
+  std::string big;
+  for (int i = 0; i < 5000; ++i) big += static_cast<char>(i % 251);  // NULs and CR LF included
+  tmp.makeDir("Errors");
+  tmp.makeFile("Errors/Big.bin", big);
+  tmp.makeFile("empty", "");
+
+  std::string out = "stale";
+  SysError err;
+  ASSERT_TRUE(readFile(tmp.path() + "/Errors/Big.bin", out, &err)) << err.message;
+  EXPECT_EQ(out, big);
+  ASSERT_TRUE(readFile(withBackslashes(tmp.path()) + "\\errors\\big.BIN", out, &err));
+  EXPECT_EQ(out, big) << "found without regard to case";
+  ASSERT_TRUE(readFile(tmp.path() + "/empty", out, &err));
+  EXPECT_EQ(out, "");
+  // A file that reports no size but has content.
+  ASSERT_TRUE(readFile("/proc/self/status", out, &err)) << err.message;
+  EXPECT_NE(out.find("Name:"), std::string::npos);
+}
+
+TEST(ReadFile, TranslatesFailures) {
+  TempDir tmp;
+  ASSERT_FALSE(tmp.path().empty());
+  tmp.makeFile("plain");
+  std::string out = "stale";
+  SysError missing;
+  EXPECT_FALSE(readFile(tmp.path() + "/absent.txt", out, &missing));
+  EXPECT_EQ(missing.code, kErrFileNotFound);
+  EXPECT_EQ(out, "");
+  SysError noDir;
+  EXPECT_FALSE(readFile(tmp.path() + "/absent/x.txt", out, &noDir));
+  EXPECT_EQ(noDir.code, kErrPathNotFound);
+  SysError isDir;
+  EXPECT_FALSE(readFile(tmp.path(), out, &isDir));
+  EXPECT_EQ(isDir.code, kErrAccessDenied);
+  SysError empty;
+  EXPECT_FALSE(readFile("", out, &empty));
+  EXPECT_EQ(empty.code, kErrFileNotFound);
+}
+
 TEST(TempDirectory, FollowsTmpdirAndEndsWithASeparator) {
   const char* saved = std::getenv("TMPDIR");
   const std::string savedValue = saved != nullptr ? saved : "";

@@ -237,6 +237,38 @@ void* findMainProgramSymbol(const char* symbol) {
   return address;
 }
 
+ModuleHandle mainProgramModule() { return mainProgram().handle; }
+
+// A loaded object's dynamic section is unique while it is loaded and is never
+// at address 0, also for a main program linked at a fixed address.
+uint64_t moduleStamp(ModuleHandle module) {
+  struct link_map* map = nullptr;
+  if (module == nullptr || dlinfo(module, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return 0;
+  return reinterpret_cast<uintptr_t>(map->l_ld);
+}
+
+bool isModuleStampLoaded(uint64_t stamp) {
+  if (stamp == 0) return false;
+  struct Search {
+    uint64_t stamp;
+    bool found;
+  } search{stamp, false};
+  dl_iterate_phdr(
+      [](struct dl_phdr_info* info, size_t, void* data) {
+        auto* s = static_cast<Search*>(data);
+        for (ElfW(Half) i = 0; i < info->dlpi_phnum; ++i) {
+          if (info->dlpi_phdr[i].p_type == PT_DYNAMIC &&
+              info->dlpi_addr + info->dlpi_phdr[i].p_vaddr == s->stamp) {
+            s->found = true;
+            return 1;
+          }
+        }
+        return 0;
+      },
+      &search);
+  return search.found;
+}
+
 void unloadModule(ModuleHandle module) {
   if (module != nullptr) dlclose(module);
 }

@@ -8,8 +8,10 @@
 #include "platform/files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -91,10 +93,8 @@ uint32_t openErrorCode(int errnoValue, const std::string& path) {
   return fromErrno(errnoValue);
 }
 
-}  // namespace
-
-std::string resolvePath(const std::string& utf8Path) {
-  // Normalise: '\' becomes '/', and runs of separators collapse into one.
+// '\' becomes '/', and runs of separators collapse into one.
+std::string normalSeparators(const std::string& utf8Path) {
   std::string normal;
   normal.reserve(utf8Path.size());
   for (char c : utf8Path) {
@@ -102,6 +102,17 @@ std::string resolvePath(const std::string& utf8Path) {
     if (c == '/' && !normal.empty() && normal.back() == '/') continue;
     normal.push_back(c);
   }
+  return normal;
+}
+
+// Whether a failure of a path as written may go away when the path is
+// resolved without regard to letter case.
+bool worthResolving(int errnoValue) { return errnoValue == ENOENT || errnoValue == ENOTDIR; }
+
+}  // namespace
+
+std::string resolvePath(const std::string& utf8Path) {
+  std::string normal = normalSeparators(utf8Path);
   if (normal.empty() || entryExists(normal)) return normal;
 
   const bool absolute = normal.front() == '/';
@@ -145,19 +156,26 @@ bool isDirectory(const std::string& utf8Path) {
   return stat(resolvePath(utf8Path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysError* err) {
+bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysError* err,
+                   std::string* resolvedDir) {
   out.clear();
-  std::string dir = resolvePath(utf8Dir);
+  // The path as written first: resolving it costs a lookup per component.
+  std::string dir = normalSeparators(utf8Dir);
   if (dir.empty()) {
     fail(err, kErrPathNotFound);
     return false;
   }
   DirPtr d(opendir(dir.c_str()));
+  if (!d && worthResolving(errno)) {
+    dir = resolvePath(utf8Dir);
+    d.reset(opendir(dir.c_str()));
+  }
   if (!d) {
     // A directory that is not there is a path not found.
     fail(err, errno == ENOENT ? kErrPathNotFound : fromErrno(errno));
     return false;
   }
+  if (resolvedDir != nullptr) *resolvedDir = dir;
   if (dir.back() != '/') dir += '/';
 
   std::vector<DirEntry> entries;
@@ -176,10 +194,15 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
     entry.name = e->d_name;
     if (e->d_type == DT_DIR) {
       entry.isDirectory = true;
+    } else if (e->d_type == DT_REG) {
+      entry.isRegularFile = true;
     } else if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
       // Links count as what they point to.
       struct stat st;
-      entry.isDirectory = stat((dir + entry.name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+      if (stat((dir + entry.name).c_str(), &st) == 0) {
+        entry.isDirectory = S_ISDIR(st.st_mode);
+        entry.isRegularFile = S_ISREG(st.st_mode);
+      }
     }
     entries.push_back(std::move(entry));
   }
@@ -207,6 +230,65 @@ std::FILE* openFile(const std::string& utf8Path, const char* mode, SysError* err
   std::FILE* f = std::fopen(path.c_str(), nativeMode.c_str());
   if (f == nullptr) fail(err, openErrorCode(errno, path));
   return f;
+}
+
+bool readFile(const std::string& utf8Path, std::string& out, SysError* err) {
+  out.clear();
+  std::string path = normalSeparators(utf8Path);
+  if (path.empty()) {
+    fail(err, kErrFileNotFound);
+    return false;
+  }
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 && worthResolving(errno)) {
+    path = resolvePath(utf8Path);
+    fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  if (fd < 0) {
+    fail(err, openErrorCode(errno, path));
+    return false;
+  }
+  struct stat st;
+  // The size of a plain file; 0 when unknown (also for files such as those
+  // of /proc, which report 0 and have content).
+  const size_t expected = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0
+                              ? static_cast<size_t>(st.st_size)
+                              : 0;
+  // One byte more than the size, so that one read takes a file that has not
+  // grown whole and sees its end.
+  size_t room = (expected > 0 ? expected : 4095) + 1;
+  size_t used = 0;
+  int failure = 0;
+  try {
+    out.resize(room);
+    for (;;) {
+      const ssize_t n = read(fd, out.data() + used, room - used);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        failure = errno;
+        break;
+      }
+      if (n == 0) break;
+      used += static_cast<size_t>(n);
+      if (used == room) {
+        room *= 2;
+        out.resize(room);
+      } else if (expected > 0 && used >= expected) {
+        break;  // a plain file read to its size and short of the room: its end
+      }
+    }
+  } catch (...) {
+    close(fd);
+    out.clear();
+    throw;
+  }
+  close(fd);
+  out.resize(failure == 0 ? used : 0);
+  if (failure != 0) {
+    fail(err, fromErrno(failure));
+    return false;
+  }
+  return true;
 }
 
 std::string tempDirectory() {

@@ -1,0 +1,169 @@
+#include "sysq/registry_store.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/dynlib.h"
+#include "platform/files.h"
+#include "platform/syserror.h"
+#include "sysq/wide_text.h"
+
+namespace vosysq {
+
+namespace {
+
+constexpr const char* kDefaultFile = "/etc/corvane/registry.ini";
+
+char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool equalsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view trimBlanks(std::string_view s) {
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// "\0" stands for a NUL character; everything else is kept as written.
+std::string expandValue(std::string_view raw) {
+  std::string value;
+  value.reserve(raw.size());
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\\' && i + 1 < raw.size() && raw[i + 1] == '0') {
+      value.push_back('\0');
+      ++i;
+    } else {
+      value.push_back(raw[i]);
+    }
+  }
+  return value;
+}
+
+// Reads a whole file; a system error number on failure, a missing file or
+// directory counting as a missing file.
+uint32_t readFile(const std::string& path, std::string& text) {
+  voplat::SysError err;
+  if (voplat::readFile(path, text, &err)) return 0;
+  if (err.code == voplat::kErrPathNotFound || err.code == 0) return voplat::kErrFileNotFound;
+  return err.code;
+}
+
+const char* environmentFile() {
+  const char* env = std::getenv("VO_REGISTRY_FILE");
+  return env != nullptr && env[0] != '\0' ? env : nullptr;
+}
+
+std::string fileBesideModule() {
+  const std::string& dir = moduleDirectory();
+  return dir.empty() ? std::string() : dir + "/../etc/corvane/registry.ini";
+}
+
+// Reads the registry file from the first place that has one.
+uint32_t readRegistryFile(std::string& text) {
+  if (const char* env = environmentFile()) return readFile(env, text);
+  if (const std::string beside = fileBesideModule(); !beside.empty()) {
+    const uint32_t err = readFile(beside, text);
+    if (err != voplat::kErrFileNotFound) return err;
+  }
+  return readFile(kDefaultFile, text);
+}
+
+}  // namespace
+
+const std::string& moduleDirectory() {
+  static const std::string dir =
+      voplat::moduleDirectoryOf(reinterpret_cast<const void*>(&registryFilePath));
+  return dir;
+}
+
+std::string registryFilePath() {
+  if (const char* env = environmentFile()) return env;
+  if (std::string beside = fileBesideModule(); !beside.empty() && voplat::pathExists(beside)) {
+    return beside;
+  }
+  return kDefaultFile;
+}
+
+uint32_t RegistryKey::open(std::u16string_view keyPath, uint32_t /*access*/) {
+  close();
+  std::string text;
+  if (const uint32_t err = readRegistryFile(text); err != 0) return err;
+
+  const std::string wanted = toUtf8(keyPath);
+  std::string_view rest(text);
+  if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
+
+  bool exists = false;
+  bool inKey = false;  // the lines read belong to the wanted key
+  std::vector<std::pair<std::string, std::u16string>> values;
+  while (!rest.empty()) {
+    const size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+    const std::string_view content = trimBlanks(line);
+    if (content.empty() || content.front() == ';' || content.front() == '#') continue;
+    if (content.front() == '[' && content.back() == ']') {
+      const std::string_view path = trimBlanks(content.substr(1, content.size() - 2));
+      inKey = equalsNoCase(path, wanted);
+      // A key also exists when a key below it is named.
+      if (inKey || (path.size() > wanted.size() && path[wanted.size()] == '\\' &&
+                    equalsNoCase(path.substr(0, wanted.size()), wanted))) {
+        exists = true;
+      }
+      continue;
+    }
+    if (!inKey) continue;
+    // The value is taken from the line as written, not from its trimmed form.
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos) continue;
+    const std::string_view name = trimBlanks(line.substr(0, eq));
+    std::u16string data = toUtf16(expandValue(line.substr(eq + 1)));
+    bool replaced = false;
+    for (auto& [existingName, existingData] : values) {
+      if (equalsNoCase(existingName, name)) {
+        existingData = std::move(data);
+        replaced = true;
+        break;
+      }
+    }
+    if (!replaced) values.emplace_back(std::string(name), std::move(data));
+  }
+  if (!exists) return voplat::kErrFileNotFound;
+  values_ = std::move(values);
+  open_ = true;
+  return 0;
+}
+
+uint32_t RegistryKey::queryValue(std::u16string_view valueName, void* data, uint32_t* size) const {
+  if (!open_) return voplat::kErrInvalidHandle;
+  if (size == nullptr) return voplat::kErrInvalidParameter;
+  const std::string wanted = toUtf8(valueName);
+  for (const auto& [name, value] : values_) {
+    if (!equalsNoCase(name, wanted)) continue;
+    const auto bytes = static_cast<uint32_t>(value.size() * sizeof(char16_t));
+    const uint32_t room = *size;
+    *size = bytes;
+    if (data == nullptr) return 0;
+    if (room < bytes) return voplat::kErrMoreData;
+    if (bytes != 0) std::memcpy(data, value.data(), bytes);
+    return 0;
+  }
+  return voplat::kErrFileNotFound;
+}
+
+void RegistryKey::close() noexcept {
+  open_ = false;
+  values_.clear();
+}
+
+}  // namespace vosysq

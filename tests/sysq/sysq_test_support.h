@@ -1,0 +1,172 @@
+// Helpers of the standard-path and error-file tests: temporary directories,
+// environment variables set for one scope, and reading members out of error
+// contexts.
+#pragma once
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <initializer_list>
+#include <optional>
+#include <string>
+
+#include "status/context_writer.h"
+#include "status/status.h"
+
+namespace sysqtest {
+
+inline void RemoveTree(const std::string& path) {
+  if (DIR* dir = opendir(path.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "/" + name;
+      struct stat info;
+      if (lstat(child.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        RemoveTree(child);
+      } else {
+        unlink(child.c_str());
+      }
+    }
+    closedir(dir);
+  }
+  rmdir(path.c_str());
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/vo_sysq_test_XXXXXX";
+    if (const char* made = mkdtemp(pattern)) path_ = made;
+  }
+  ~TempDir() {
+    if (!path_.empty()) RemoveTree(path_);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  // Creates the directory and its parents below the temporary directory.
+  std::string makeDir(const std::string& relative) const {
+    std::string full = path_;
+    size_t start = 0;
+    for (;;) {
+      const size_t slash = relative.find('/', start);
+      full = path_ + "/" + relative.substr(0, slash);
+      mkdir(full.c_str(), 0755);
+      if (slash == std::string::npos) break;
+      start = slash + 1;
+    }
+    return full;
+  }
+  std::string writeFile(const std::string& relative, const std::string& content) const {
+    const std::string full = path_ + "/" + relative;
+    std::FILE* f = std::fopen(full.c_str(), "wb");
+    EXPECT_NE(f, nullptr) << full;
+    if (f != nullptr) {
+      std::fwrite(content.data(), 1, content.size(), f);
+      std::fclose(f);
+    }
+    return full;
+  }
+
+ private:
+  std::string path_;
+};
+
+// Sets (or, with a null value, removes) an environment variable for the
+// life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) {
+      hadOld_ = true;
+      old_ = old;
+    }
+    if (value != nullptr) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (hadOld_) {
+      setenv(name_.c_str(), old_.c_str(), 1);
+    } else {
+      unsetenv(name_.c_str());
+    }
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  std::string name_;
+  std::string old_;
+  bool hadOld_ = false;
+};
+
+// A registry file with the given content, used for the life of the object.
+class ScopedRegistry {
+ public:
+  ScopedRegistry(const TempDir& dir, const std::string& content)
+      : env_("VO_REGISTRY_FILE", dir.writeFile("registry.ini", content).c_str()) {}
+
+ private:
+  ScopedEnv env_;
+};
+
+// The unescaped string at a path of nested members; nothing when some step is
+// missing or the value is not a string.
+inline std::optional<std::string> StringAt(const char* json,
+                                           std::initializer_list<const char*> path) {
+  const char* at = json;
+  for (const char* key : path) {
+    if (at == nullptr) return std::nullopt;
+    at = voerr::ContextWriter::findKey(at, key);
+  }
+  voerr::JsonValue value;
+  if (at == nullptr || !voerr::ContextWriter::parseValue(at, value) ||
+      value.kind != voerr::JsonKind::kString) {
+    return std::nullopt;
+  }
+  std::string text;
+  if (!voerr::ContextWriter::unescapeString(value.raw, text)) return std::nullopt;
+  return text;
+}
+
+inline std::optional<int32_t> IntAt(const char* json, std::initializer_list<const char*> path) {
+  const char* at = json;
+  for (const char* key : path) {
+    if (at == nullptr) return std::nullopt;
+    at = voerr::ContextWriter::findKey(at, key);
+  }
+  return at != nullptr ? voerr::ContextWriter::readInteger(at) : std::nullopt;
+}
+
+// The raw text of the value at a path ("4294967295" for a number), for
+// members whose exact spelling matters.
+inline std::optional<std::string> RawAt(const char* json, std::initializer_list<const char*> path) {
+  const char* at = json;
+  for (const char* key : path) {
+    if (at == nullptr) return std::nullopt;
+    at = voerr::ContextWriter::findKey(at, key);
+  }
+  voerr::JsonValue value;
+  if (at == nullptr || !voerr::ContextWriter::parseValue(at, value)) return std::nullopt;
+  return std::string(value.text());
+}
+
+// The standard members every error site writes.
+inline void ExpectStandardMembers(const voerr::Status& status, const char* constant) {
+  const char* ctx = status.contextText();
+  EXPECT_EQ(StringAt(ctx, {"error_constant"}), constant) << ctx;
+  EXPECT_EQ(StringAt(ctx, {"component"}), "votarsinapi") << ctx;
+  EXPECT_TRUE(StringAt(ctx, {"file"}).has_value()) << ctx;
+  EXPECT_GT(IntAt(ctx, {"line"}).value_or(0), 0) << ctx;
+}
+
+}  // namespace sysqtest

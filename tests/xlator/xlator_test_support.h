@@ -1,0 +1,234 @@
+// Helpers shared by the translation-stack tests: temporary directories with
+// registry and error-explanation files, the stand-in manager library, and
+// reading members out of error contexts.
+#pragma once
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/dynlib.h"
+#include "status/context_writer.h"
+#include "status/status.h"
+#include "voxlator_standin.h"
+#include "xlator/xlator_session.h"
+
+namespace xltest {
+
+// The build's lib/ directory, where the stand-ins lie.
+inline std::string LibDir() {
+  const char* dir = std::getenv("VO_TEST_LIB_DIR");
+  return dir != nullptr ? dir : "";
+}
+
+inline void RemoveTree(const std::string& path) {
+  if (DIR* dir = opendir(path.c_str())) {
+    while (dirent* entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "/" + name;
+      struct stat info;
+      if (lstat(child.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        RemoveTree(child);
+      } else {
+        unlink(child.c_str());
+      }
+    }
+    closedir(dir);
+  }
+  rmdir(path.c_str());
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/vo_xlator_test_XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (made != nullptr) path_ = made;
+  }
+  ~TempDir() {
+    if (!path_.empty()) RemoveTree(path_);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  const std::string& path() const { return path_; }
+  std::string makeDir(const std::string& relative) const {
+    std::string full = path_;
+    size_t start = 0;
+    while (start <= relative.size()) {
+      const size_t slash = relative.find('/', start);
+      full = path_ + "/" + relative.substr(0, slash);
+      mkdir(full.c_str(), 0755);
+      if (slash == std::string::npos) break;
+      start = slash + 1;
+    }
+    return full;
+  }
+  std::string writeFile(const std::string& relative, const std::string& content) const {
+    const std::string full = path_ + "/" + relative;
+    if (FILE* f = std::fopen(full.c_str(), "wb")) {
+      std::fwrite(content.data(), 1, content.size(), f);
+      std::fclose(f);
+    }
+    return full;
+  }
+
+ private:
+  std::string path_;
+};
+
+// An error-explanation file with the given (code, description) pairs, each
+// description written as it stands (the caller chooses the code page).
+inline std::string ErrorFile(const std::vector<std::pair<int, std::string>>& errors) {
+  std::string text = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<vodocument>\n";
+  for (const auto& [code, description] : errors) {
+    text += "<voerror code=\"" + std::to_string(code) + "\">\n" + description + "\n</voerror>\n";
+  }
+  return text + "</vodocument>\n";
+}
+
+// Points the registry stand-in at a file of this directory for the life of
+// the object; the previous setting comes back afterwards.
+class ScopedRegistry {
+ public:
+  ScopedRegistry(const TempDir& dir, const std::string& content) {
+    const char* old = std::getenv("VO_REGISTRY_FILE");
+    if (old != nullptr) old_ = old;
+    hadOld_ = old != nullptr;
+    setenv("VO_REGISTRY_FILE", dir.writeFile("registry.ini", content).c_str(), 1);
+  }
+  ~ScopedRegistry() {
+    if (hadOld_) {
+      setenv("VO_REGISTRY_FILE", old_.c_str(), 1);
+    } else {
+      unsetenv("VO_REGISTRY_FILE");
+    }
+  }
+  ScopedRegistry(const ScopedRegistry&) = delete;
+  ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+
+ private:
+  std::string old_;
+  bool hadOld_ = false;
+};
+
+// A shared directory with English error files for the error-file translator,
+// registered as VOSHAREDDIR, so tests do not depend on installed data.
+class SharedErrors {
+ public:
+  explicit SharedErrors(const std::vector<std::pair<int, std::string>>& english,
+                        const std::string& extraRegistry = "")
+      : registry_(dir_, "[SOFTWARE\\Corvane\\Common\\Installer]\nVOSHAREDDIR=" + dir_.path() +
+                            "/shared\n" + extraRegistry) {
+    dir_.makeDir("shared/errors/English");
+    dir_.writeFile("shared/errors/English/test.txt", ErrorFile(english));
+  }
+  const TempDir& dir() const { return dir_; }
+  std::string shared() const { return dir_.path() + "/shared"; }
+
+ private:
+  TempDir dir_;
+  ScopedRegistry registry_;
+};
+
+// Makes sessions look for the manager library in `directory`.
+class ScopedManagerDirectory {
+ public:
+  explicit ScopedManagerDirectory(const std::string& directory) {
+    voxlator::setManagerDirectoryForTesting(directory.c_str());
+  }
+  ~ScopedManagerDirectory() { voxlator::setManagerDirectoryForTesting(nullptr); }
+  ScopedManagerDirectory(const ScopedManagerDirectory&) = delete;
+  ScopedManagerDirectory& operator=(const ScopedManagerDirectory&) = delete;
+};
+
+// The stand-in manager library, loaded by the test itself so that its
+// counters can be read; the library's own load of the same file shares it.
+class StandinManager {
+ public:
+  StandinManager() {
+    module_ = voplat::loadModule(LibDir() + "/libvoxlator.so", nullptr);
+    if (module_ == nullptr) return;
+    counters_ = reinterpret_cast<void (*)(VoxlatorStandinCounters*)>(
+        voplat::findSymbol(module_, "voxlatorstandin_counters", nullptr));
+    reset_ =
+        reinterpret_cast<void (*)()>(voplat::findSymbol(module_, "voxlatorstandin_reset", nullptr));
+    failCreateSession_ = reinterpret_cast<void (*)(int32_t)>(
+        voplat::findSymbol(module_, "voxlatorstandin_failCreateSession", nullptr));
+    if (reset_ != nullptr) reset_();
+  }
+  ~StandinManager() {
+    if (reset_ != nullptr) reset_();
+    if (module_ != nullptr) voplat::unloadModule(module_);
+  }
+  StandinManager(const StandinManager&) = delete;
+  StandinManager& operator=(const StandinManager&) = delete;
+
+  bool ready() const { return counters_ != nullptr && reset_ != nullptr && failCreateSession_; }
+  VoxlatorStandinCounters counters() const {
+    VoxlatorStandinCounters c{};
+    counters_(&c);
+    return c;
+  }
+  void failCreateSession(int32_t code) const { failCreateSession_(code); }
+
+ private:
+  voplat::ModuleHandle module_ = nullptr;
+  void (*counters_)(VoxlatorStandinCounters*) = nullptr;
+  void (*reset_)() = nullptr;
+  void (*failCreateSession_)(int32_t) = nullptr;
+};
+
+// The value text of a member reached through nested objects; nothing when
+// some step is missing.
+inline const char* FindPath(const char* json, std::initializer_list<const char*> path) {
+  const char* at = json;
+  for (const char* key : path) {
+    if (at == nullptr) return nullptr;
+    at = voerr::ContextWriter::findKey(at, key);
+  }
+  return at;
+}
+
+// The unescaped string at a path; nothing when missing or not a string.
+inline std::optional<std::string> StringAt(const char* json,
+                                           std::initializer_list<const char*> path) {
+  const char* at = FindPath(json, path);
+  voerr::JsonValue value;
+  if (at == nullptr || !voerr::ContextWriter::parseValue(at, value) ||
+      value.kind != voerr::JsonKind::kString) {
+    return std::nullopt;
+  }
+  std::string text;
+  if (!voerr::ContextWriter::unescapeString(value.raw, text)) return std::nullopt;
+  return text;
+}
+
+inline std::optional<int32_t> IntAt(const char* json, std::initializer_list<const char*> path) {
+  const char* at = FindPath(json, path);
+  return at != nullptr ? voerr::ContextWriter::readInteger(at) : std::nullopt;
+}
+
+// A status holding `code` with `context` as its text.
+inline voerr::Status StatusWith(int32_t code, const std::string& context) {
+  voerr::Status status;
+  status.setCode(code);
+  status.setContextText(context);
+  return status;
+}
+
+// JSON string literal of a text (quoted and escaped).
+inline std::string Quoted(const std::string& text) {
+  return "\"" + voerr::ContextWriter::escape(text) + "\"";
+}
+
+}  // namespace xltest

@@ -1,0 +1,133 @@
+// The library's own embedded modules: all of them compile in the linked
+// interpreter, in the installation order, and this library's registration
+// creates a working host with them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "status/codes.h"
+#include "sysq/sysq_test_support.h"
+#include "xlator/registry.h"
+#include "xlatorlua_test_support.h"
+
+namespace {
+
+using sysqtest::IntAt;
+using sysqtest::StringAt;
+using xlatorluatest::Eval;
+using xlatorluatest::TranslatorPtr;
+
+std::string ModuleName(const char* fileName) {
+  const char* dot = std::strrchr(fileName, '.');
+  return std::string(fileName,
+                     dot != nullptr ? static_cast<size_t>(dot - fileName) : std::strlen(fileName));
+}
+
+TEST(EmbeddedModulesTest, AllModulesInInstallationOrder) {
+  std::vector<std::string> names;
+  for (const voxlatorlua::EmbeddedModule& module : voxlatorlua::embeddedModules()) {
+    names.push_back(ModuleName(module.fileName));
+    const char* suffix = std::strrchr(module.fileName, '.');
+    ASSERT_NE(suffix, nullptr);
+    EXPECT_TRUE(std::strcmp(suffix, ".luac") == 0 || std::strcmp(suffix, ".lua") == 0);
+    // Precompiled chunks are marked by the interpreter's signature.
+    EXPECT_EQ(std::strcmp(suffix, ".luac") == 0, module.size > 0 && module.data[0] == '\033')
+        << module.fileName;
+    lua_State* L = luaL_newstate();
+    EXPECT_EQ(luaL_loadbuffer(L, module.data, module.size, module.fileName), 0)
+        << module.fileName << ": " << lua_tostring(L, -1);
+    lua_close(L);
+  }
+  const std::vector<std::string> expected = {"json",
+                                             "util",
+                                             "commonTerms_eng",
+                                             "commonTerms_jpn",
+                                             "commonTerms_kor",
+                                             "commonTerms_chs",
+                                             "commonTerms_fra",
+                                             "commonTerms_deu",
+                                             "vomxl_defaultAttrTable",
+                                             "mxlator",
+                                             "vomxl_utilities",
+                                             "votarsinapi_attributes_eng",
+                                             "voxlatorlua"};
+  EXPECT_EQ(names, expected);
+}
+
+class LibraryRegistrationTest : public ::testing::Test {
+ protected:
+  TranslatorPtr Create(const char* registration, voerr::Status& status) {
+    return TranslatorPtr(
+        voxlatorlua::newScriptTranslator(voxlator::kScriptXlatorName, registration, status));
+  }
+};
+
+TEST_F(LibraryRegistrationTest, ThisLibrarysRegistrationCreatesAHost) {
+  voerr::Status status;
+  TranslatorPtr translator = Create(voxlator::kScriptXlatorRegistration, status);
+  ASSERT_NE(translator, nullptr) << status.contextText();
+  lua_State* L = voxlatorlua::scriptState(translator.get());
+  EXPECT_EQ(Eval(L, "return voxlatorlua_name"), "mxlator_votarsinapi");
+  EXPECT_EQ(Eval(L, "return voxlatorlua_xlator == mxlator"), "true");
+  EXPECT_EQ(Eval(L, "return voxlatorlua_settings.driverName"), "votarsinapi");
+  EXPECT_EQ(Eval(L, "return package.path .. '|' .. package.cpath"), "|");
+  EXPECT_EQ(Eval(L, "return vomxl_unmapErrorCode(4294914767)"), "-52529");
+  // The term tables are compiled but not run until a report needs them.
+  EXPECT_EQ(Eval(L, "return tostring(package.loaded.commonTerms_jpn)"), "nil");
+  EXPECT_EQ(Eval(L, "return type(package.preload.commonTerms_jpn)"), "function");
+}
+
+TEST_F(LibraryRegistrationTest, PackagePathIsBuiltFromTheRegistration) {
+  voerr::Status status;
+  TranslatorPtr translator =
+      Create(R"({"voxlatorlua_xlator":"mxlator","voxlatorlua_path":"D:\\a;;d\\"})", status);
+  ASSERT_NE(translator, nullptr) << status.contextText();
+  lua_State* L = voxlatorlua::scriptState(translator.get());
+  EXPECT_EQ(Eval(L, "return package.path"), "D:/a/?.lua;d/?.lua");
+  EXPECT_EQ(Eval(L, "return package.cpath"), "");
+}
+
+TEST_F(LibraryRegistrationTest, PackagePathEntriesAreExpanded) {
+  sysqtest::TempDir dir;
+  sysqtest::ScopedEnv tmp("TMPDIR", (dir.path() + "/").c_str());
+  voerr::Status status;
+  TranslatorPtr translator =
+      Create(R"({"voxlatorlua_xlator":"mxlator","voxlatorlua_path":"$_tempDir/mods;x/"})", status);
+  ASSERT_NE(translator, nullptr) << status.contextText();
+  EXPECT_EQ(Eval(voxlatorlua::scriptState(translator.get()), "return package.path"),
+            dir.path() + "/mods/?.lua;x/?.lua");
+}
+
+TEST_F(LibraryRegistrationTest, SetupFailureOfTheBootstrap) {
+  const char* registration = R"({"voxlatorlua_xlator":"no_such_translator"})";
+  voerr::Status status;
+  EXPECT_EQ(Create(registration, status), nullptr);
+  EXPECT_EQ(status.code(), voerr::kSoftwareFault);
+  const char* ctx = status.contextText();
+  EXPECT_EQ(StringAt(ctx, {"voxlatorlua_debug", "debug"}), "lua setupEnv failed") << ctx;
+  EXPECT_EQ(StringAt(ctx, {"voxlatorlua_debug", "name"}), voxlator::kScriptXlatorName);
+  EXPECT_EQ(StringAt(ctx, {"voxlatorlua_debug", "registrationInfo"}), registration);
+  EXPECT_NE(StringAt(ctx, {"internal_error", "string"})
+                .value_or("")
+                .find("module 'no_such_translator' not found"),
+            std::string::npos)
+      << ctx;
+}
+
+TEST_F(LibraryRegistrationTest, PublishedModules) {
+  voerr::Status status;
+  TranslatorPtr translator = Create(voxlator::kScriptXlatorRegistration, status);
+  ASSERT_NE(translator, nullptr) << status.contextText();
+  lua_State* L = voxlatorlua::scriptState(translator.get());
+  EXPECT_EQ(Eval(L, "return require('json').decode('{\"a\":[1,2,3]}').a[3]"), "3");
+  EXPECT_EQ(Eval(L, "return require('json').encode({1, 'x/y'})"), "[1,\"x/y\"]");
+  EXPECT_EQ(Eval(L, "return require('json').null ~= nil"), "true");
+  EXPECT_EQ(Eval(L, "return type(require('util').serialise_value)"), "function");
+  // Chunk names are the file names, so messages and tracebacks name them.
+  const std::string source = Eval(L, "return debug.getinfo(require('json').decode, 'S').source");
+  EXPECT_TRUE(source == "@json.lua" || source == "json.lua") << source;
+}
+
+}  // namespace
