@@ -60,7 +60,9 @@ case "${1:-build}" in
     build_tree build-asan -DCMAKE_BUILD_TYPE=Debug -DVO_SANITIZE=address -DVO_BUILD_BENCH=OFF
     run_tests build-asan
     export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-    build_tree build-tsan -DCMAKE_BUILD_TYPE=Debug -DVO_SANITIZE=thread -DVO_BUILD_BENCH=OFF
+    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVO_SANITIZE=thread \
+      -DVO_BUILD_BENCH=OFF >/dev/null
+    cmake --build build-tsan -j "$jobs" --target votarsinapi vo_thread_tests
     run_tests build-tsan -L threads
     ;;
   *)

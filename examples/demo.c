@@ -98,8 +98,23 @@ close:
   return bad;
 }
 
+/* Provokes a device error and prints the library's description of it: the
+ * static text of the code and the report the driver's context gives. */
+static int showErrorText(void) {
+  Session session = 0;
+  if (failed(voTarsin_OpenSession("RIO0", NULL, 0, &session), "open RIO0")) return 1;
+  const int32_t status =
+      voTarsin_SetAttributeInt32(session, "0", VOTARSIN_ATTR_START_TRIGGER_TYPE, 9);
+  char text[2048] = "";
+  const int32_t described = voTarsin_GetError(session, status, sizeof text, text);
+  printf("Setting Start Trigger Type to 9 on stream 0 gives status %d:\n%s\n", (int)status, text);
+  failed(voTarsin_CloseSession(session, 0), "close");
+  return status >= 0 || described != 0;
+}
+
 int main(void) {
   int bad = showDevice("RIO0");
   bad |= showSimulatedChannels();
+  bad |= showErrorText();
   return bad;
 }

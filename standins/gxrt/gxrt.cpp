@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 
 namespace {
 
@@ -15,6 +16,10 @@ constexpr size_t kHeader = 16;
 std::atomic<uint64_t> gCreated{0}, gDisposed{0}, gResizes{0}, gQueries{0};
 std::atomic<uint32_t> gFailures{0};
 std::mutex gLanguageMutex;
+// Every live handle, as the environment's memory manager knows its handles:
+// GxRt_DisposeAll can free what a test left behind.
+std::mutex gLiveMutex;
+std::unordered_set<GxHandle> gLive;
 std::string gLanguage = "English";
 
 size_t& sizeOf(void* block) {
@@ -75,6 +80,8 @@ GxHandle DSNewHandle(size_t size) {
   }
   *handle = block;
   ++gCreated;
+  std::lock_guard<std::mutex> lock(gLiveMutex);
+  gLive.insert(handle);
   return handle;
 }
 
@@ -91,6 +98,10 @@ int32_t DSSetHandleSize(GxHandle handle, size_t size) {
 
 int32_t DSDisposeHandle(GxHandle handle) {
   if (!handle) return GXRT_ARGUMENT_ERROR;
+  {
+    std::lock_guard<std::mutex> lock(gLiveMutex);
+    gLive.erase(handle);
+  }
   if (*handle) std::free(static_cast<char*>(*handle) - kHeader);
   std::free(handle);
   ++gDisposed;
@@ -136,6 +147,19 @@ void GxRt_FailResizes(uint32_t count) { gFailures.store(count); }
 void GxRt_SetLanguageName(const char* name) {
   std::lock_guard<std::mutex> lock(gLanguageMutex);
   gLanguage = name ? name : "";
+}
+
+void GxRt_DisposeAll(void) {
+  std::unordered_set<GxHandle> live;
+  {
+    std::lock_guard<std::mutex> lock(gLiveMutex);
+    live.swap(gLive);
+  }
+  for (GxHandle handle : live) {
+    if (*handle) std::free(static_cast<char*>(*handle) - kHeader);
+    std::free(handle);
+    ++gDisposed;
+  }
 }
 
 void GxRt_Reset(void) {

@@ -64,6 +64,8 @@ GXRT_API GxRtCounters GxRt_Counters(void);
 GXRT_API void GxRt_FailResizes(uint32_t count);
 /* Sets the language name GetLangStr reports ("English" at start). */
 GXRT_API void GxRt_SetLanguageName(const char* name);
+/* Frees every handle still alive. */
+GXRT_API void GxRt_DisposeAll(void);
 /* Zeroes the counters, cancels failures and restores the language. */
 GXRT_API void GxRt_Reset(void);
 

@@ -21,6 +21,10 @@ class GxAttributes : public ::testing::Test {
     ASSERT_NE(runtime, nullptr);
     SetGXRTModule(runtime);
   }
+  void TearDown() override {
+    if (runtime)
+      reinterpret_cast<void (*)()>(voplat::findSymbol(runtime, "GxRt_DisposeAll", nullptr))();
+  }
   VoGxStringHandle make(const std::string& text) {
     auto handle = reinterpret_cast<VoGxStringHandle>(DSNewHandle(4 + text.size()));
     (*handle)->count = static_cast<int32_t>(text.size());

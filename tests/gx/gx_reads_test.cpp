@@ -32,6 +32,10 @@ class GxReads : public ::testing::Test {
     ASSERT_NE(runtime, nullptr);
     SetGXRTModule(runtime);
   }
+  void TearDown() override {
+    if (runtime)
+      reinterpret_cast<void (*)()>(voplat::findSymbol(runtime, "GxRt_DisposeAll", nullptr))();
+  }
   void answerReads(int n, int32_t status = 0) {
     for (int i = 0; i < n; ++i) recorder.answer({isRead, status, completeRead()});
   }

@@ -27,6 +27,9 @@ struct Runtime {
     return reinterpret_cast<Fn>(voplat::findSymbol(module, name, nullptr));
   }
   GxRtCounters counters() { return get<GxRtCounters (*)()>("GxRt_Counters")(); }
+  ~Runtime() {
+    if (module) get<void (*)()>("GxRt_DisposeAll")();
+  }
   void failResizes(uint32_t n) { get<void (*)(uint32_t)>("GxRt_FailResizes")(n); }
 };
 
