@@ -16,19 +16,31 @@ int32_t getValue(uint32_t session, const char* channelName, uint32_t id, uint32_
   return sendRecord(session, kFnFamilyRequest, request, &value, sizeof value);
 }
 
-// Sends `value` to every channel of the list. An error ends the walk; a
-// warning of one channel is replaced by the status of the next.
+// Sends the value that `fill` writes to every channel of the list. An error
+// ends the walk; a warning of one channel is replaced by the status of the
+// next. One record serves every channel: only its name changes.
+template <typename Fill>
 int32_t setValue(uint32_t session, uint32_t id, const char* channelList, uint32_t valueType,
-                 const AttributeValue& value) {
+                 Fill fill) {
   ChannelNameList names;
   int32_t status = ParseChannelList(channelList, id, names);
   if (status < 0) return status;
-  // One record serves every channel: only its name field changes.
   AttributeSetRequest request;
-  request.request = makeAttributeRequest(kCmdAttributeSet, id, valueType, nullptr);
-  request.value = value;
+  std::memset(&request, 0, sizeof request);
+  request.request.head.header = familyHeader(kFamilyAttribute);
+  request.request.head.command = kCmdAttributeSet;
+  request.request.attributeId = id;
+  request.request.valueType = valueType;
+  fill(request.value);
+  char* field = request.request.channelName;
+  size_t previous = 0;
   for (const char* name : names) {
-    setChannelName(request.request, name);
+    // Names are cut at 255 characters, so the field keeps its terminator;
+    // the bytes a longer previous name left behind are cleared.
+    const size_t length = strnlen(name, kChannelNameField - 1);
+    std::memcpy(field, name, length);
+    if (previous > length) std::memset(field + length, 0, previous - length);
+    previous = length;
     status = sendRecord(session, kFnFamilyRequest, request);
     if (status < 0) break;
   }
@@ -91,40 +103,36 @@ int32_t ReadAttributeBoolean(uint32_t session, const char* channelName, uint32_t
 
 int32_t WriteAttributeInt32(uint32_t session, uint32_t id, const char* channelList, int32_t value) {
   if (!isValidAttributeId(id, AttributeClass::Int32)) return kInvalidAttributeId;
-  AttributeValue block{};
-  block.i64 = value;
-  return setValue(session, id, channelList, kTypeInt32, block);
+  return setValue(session, id, channelList, kTypeInt32,
+                  [value](AttributeValue& block) { block.i64 = value; });
 }
 
 int32_t WriteAttributeUInt64(uint32_t session, uint32_t id, const char* channelList,
                              uint64_t value) {
   if (!isValidAttributeId(id, AttributeClass::UInt64)) return kInvalidAttributeId;
-  AttributeValue block{};
-  block.u64 = value;
-  return setValue(session, id, channelList, kTypeUInt64, block);
+  return setValue(session, id, channelList, kTypeUInt64,
+                  [value](AttributeValue& block) { block.u64 = value; });
 }
 
 int32_t WriteAttributeDouble(uint32_t session, uint32_t id, const char* channelList, double value) {
   if (!isValidAttributeId(id, AttributeClass::Double)) return kInvalidAttributeId;
-  AttributeValue block{};
-  block.f64 = value;
-  return setValue(session, id, channelList, kTypeDouble, block);
+  return setValue(session, id, channelList, kTypeDouble,
+                  [value](AttributeValue& block) { block.f64 = value; });
 }
 
 int32_t WriteAttributeString(uint32_t session, uint32_t id, const char* channelList,
                              const char* value) {
   if (!isValidAttributeId(id, AttributeClass::String)) return kInvalidAttributeId;
-  AttributeValue block{};
-  copyTextField(block.text, sizeof block.text, value);
-  return setValue(session, id, channelList, kTypeString, block);
+  return setValue(session, id, channelList, kTypeString, [value](AttributeValue& block) {
+    copyTextField(block.text, sizeof block.text, value);
+  });
 }
 
 int32_t WriteAttributeBoolean(uint32_t session, uint32_t id, const char* channelList,
                               uint32_t value) {
   if (!isValidAttributeId(id, AttributeClass::Boolean)) return kInvalidAttributeId;
-  AttributeValue block{};
-  block.boolean = value != 0;
-  return setValue(session, id, channelList, kTypeBoolean, block);
+  return setValue(session, id, channelList, kTypeBoolean,
+                  [value](AttributeValue& block) { block.boolean = value != 0; });
 }
 
 }  // namespace voapi

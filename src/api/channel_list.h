@@ -64,7 +64,9 @@ class ChannelNameList {
   void clear() noexcept { size_ = 0; }
 
  private:
-  std::array<const char*, kCapacity> names_{};
+  // Only the first size_ entries are ever read; leaving the rest unset keeps
+  // a list on the stack free of a 512-byte clear on every setter call.
+  std::array<const char*, kCapacity> names_;
   std::size_t size_ = 0;
 };
 

@@ -3,6 +3,8 @@
 // a request hook for answers the recorder cannot give (a response written
 // together with a non-zero status).
 #pragma once
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -155,6 +157,23 @@ class RawHook {
 
   Answer answer_;
   std::vector<votest::RecordedRequest> requests_;
+};
+
+// A test whose requests are all answered by the recorder, in order.
+class RecordedRequests : public ::testing::Test {
+ protected:
+  votest::RequestRecorder recorder;
+  void answer(int32_t status, Bytes response = {}) {
+    recorder.answer({nullptr, status, std::move(response)});
+  }
+  void answerAll(size_t n) {
+    for (size_t i = 0; i < n; ++i) answer(0);
+  }
+  std::vector<Bytes> inputs() const {
+    std::vector<Bytes> all;
+    for (const votest::RecordedRequest& r : recorder.requests()) all.push_back(r.input);
+    return all;
+  }
 };
 
 }  // namespace acqtest

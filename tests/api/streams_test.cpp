@@ -22,21 +22,7 @@ constexpr uint32_t kChannelsEnabled = 0x50000002;
 constexpr uint32_t kFinite = 0x40000001;
 constexpr uint32_t kSamples = 0x50000000;
 
-class Streams : public ::testing::Test {
- protected:
-  RequestRecorder recorder;
-  void answer(int32_t status, Bytes response = {}) {
-    recorder.answer({nullptr, status, std::move(response)});
-  }
-  void answerAll(size_t n) {
-    for (size_t i = 0; i < n; ++i) answer(0);
-  }
-  std::vector<Bytes> inputs() const {
-    std::vector<Bytes> all;
-    for (const RecordedRequest& r : recorder.requests()) all.push_back(r.input);
-    return all;
-  }
-};
+using Streams = RecordedRequests;
 
 // ---- Enabled channels -------------------------------------------------------
 

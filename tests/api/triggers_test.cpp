@@ -31,21 +31,7 @@ Bytes countBlock(int64_t count) {
   return block;
 }
 
-class Triggers : public ::testing::Test {
- protected:
-  RequestRecorder recorder;
-  void answer(int32_t status, Bytes response = {}) {
-    recorder.answer({nullptr, status, std::move(response)});
-  }
-  void answerAll(size_t n) {
-    for (size_t i = 0; i < n; ++i) answer(0);
-  }
-  std::vector<Bytes> inputs() const {
-    std::vector<Bytes> all;
-    for (const RecordedRequest& r : recorder.requests()) all.push_back(r.input);
-    return all;
-  }
-};
+using Triggers = RecordedRequests;
 
 // ---- Immediate --------------------------------------------------------------
 

@@ -15,68 +15,11 @@
 
 #include "status/context_writer.h"
 #include "status/status.h"
+#include "support/temp_dir.h"
 
 namespace sysqtest {
 
-inline void RemoveTree(const std::string& path) {
-  if (DIR* dir = opendir(path.c_str())) {
-    while (dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "/" + name;
-      struct stat info;
-      if (lstat(child.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        RemoveTree(child);
-      } else {
-        unlink(child.c_str());
-      }
-    }
-    closedir(dir);
-  }
-  rmdir(path.c_str());
-}
-
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/vo_sysq_test_XXXXXX";
-    if (const char* made = mkdtemp(pattern)) path_ = made;
-  }
-  ~TempDir() {
-    if (!path_.empty()) RemoveTree(path_);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::string& path() const { return path_; }
-
-  // Creates the directory and its parents below the temporary directory.
-  std::string makeDir(const std::string& relative) const {
-    std::string full = path_;
-    size_t start = 0;
-    for (;;) {
-      const size_t slash = relative.find('/', start);
-      full = path_ + "/" + relative.substr(0, slash);
-      mkdir(full.c_str(), 0755);
-      if (slash == std::string::npos) break;
-      start = slash + 1;
-    }
-    return full;
-  }
-  std::string writeFile(const std::string& relative, const std::string& content) const {
-    const std::string full = path_ + "/" + relative;
-    std::FILE* f = std::fopen(full.c_str(), "wb");
-    EXPECT_NE(f, nullptr) << full;
-    if (f != nullptr) {
-      std::fwrite(content.data(), 1, content.size(), f);
-      std::fclose(f);
-    }
-    return full;
-  }
-
- private:
-  std::string path_;
-};
+using votest::TempDir;
 
 // Sets (or, with a null value, removes) an environment variable for the
 // life of the object.

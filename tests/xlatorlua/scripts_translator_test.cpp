@@ -29,6 +29,7 @@
 #include "platform/textconv.h"
 #include "status/context_writer.h"
 #include "status/status.h"
+#include "support/temp_dir.h"
 #include "votarsinapi.h"
 #include "xlator/json1_report.h"
 #include "xlator/registry.h"
@@ -48,27 +49,7 @@ const uint32_t kCodePages[] = {1252, 1252, 1252, 932, 949, 936};
 
 // ---- files ----
 
-void RemoveTree(const std::string& path) {
-  std::string command = "rm -rf '" + path + "'";
-  if (std::system(command.c_str()) != 0) ADD_FAILURE() << command;
-}
-
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/vo_scripts_test_XXXXXX";
-    if (const char* made = mkdtemp(pattern)) path_ = made;
-  }
-  ~TempDir() {
-    if (!path_.empty()) RemoveTree(path_);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using votest::TempDir;
 
 void MakeDirs(const std::string& path) {
   for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {

@@ -95,12 +95,12 @@ struct Module {
 };
 
 int generate(const std::string& outPath, const std::string& nameSpace, const std::string& function,
-             const std::vector<std::string>& specs) {
+             const std::vector<std::string>& entries) {
   std::vector<Module> modules;
-  for (const std::string& spec : specs) {
-    const size_t equals = spec.find('=');
-    if (equals == std::string::npos || equals == 0) return fail("bad module " + spec);
-    Module module{spec.substr(0, equals), spec.substr(equals + 1), {}};
+  for (const std::string& entry : entries) {
+    const size_t equals = entry.find('=');
+    if (equals == std::string::npos || equals == 0) return fail("bad module " + entry);
+    Module module{entry.substr(0, equals), entry.substr(equals + 1), {}};
     if (module.fileName.size() >= 256) return fail("file name too long: " + module.fileName);
     if (!readFile(module.path, module.data)) return fail("cannot read " + module.path);
     modules.push_back(std::move(module));
