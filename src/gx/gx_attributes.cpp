@@ -38,6 +38,31 @@ int32_t reported(uint32_t session, int32_t status, GxStringHandle* errorText) {
   return status;
 }
 
+// A typed get with the channel taken from a string handle.
+template <typename T>
+int32_t readDescribed(int32_t (*read)(uint32_t, const char*, uint32_t, T*), uint32_t session,
+                      GxStringHandle* channel, uint32_t attributeId, T* value,
+                      GxStringHandle* errorText) {
+  return voapi::guarded([&] {
+    const HandleText name(channel);
+    return reported(session, read(session, name.text, attributeId, value), errorText);
+  });
+}
+
+// A typed set with the channel list taken from a string handle; a null value
+// pointer is refused before anything is sent.
+template <typename T, typename Arg>
+int32_t writeDescribed(int32_t (*write)(uint32_t, uint32_t, const char*, Arg), uint32_t session,
+                       GxStringHandle* channels, uint32_t attributeId, const T* value,
+                       GxStringHandle* errorText) {
+  return voapi::guarded([&] {
+    const HandleText list(channels);
+    const int32_t status = value ? write(session, attributeId, list.text, static_cast<Arg>(*value))
+                                 : kInvalidParameter;
+    return reported(session, status, errorText);
+  });
+}
+
 }  // namespace
 }  // namespace vogx
 
@@ -54,31 +79,19 @@ VOTARSIN_API int32_t voTarsin_GXGetError(Session session, int32_t errorCode,
 VOTARSIN_API int32_t voTarsin_GetAttributeInt32GX(Session session, GxStringHandle* channel,
                                                   uint32_t attributeId, int32_t* value,
                                                   GxStringHandle* errorText) {
-  return guarded([&] {
-    const HandleText name(channel);
-    return reported(session, voapi::ReadAttributeInt32(session, name.text, attributeId, value),
-                    errorText);
-  });
+  return readDescribed(voapi::ReadAttributeInt32, session, channel, attributeId, value, errorText);
 }
 
 VOTARSIN_API int32_t voTarsin_GetAttributeUInt64GX(Session session, GxStringHandle* channel,
                                                    uint32_t attributeId, uint64_t* value,
                                                    GxStringHandle* errorText) {
-  return guarded([&] {
-    const HandleText name(channel);
-    return reported(session, voapi::ReadAttributeUInt64(session, name.text, attributeId, value),
-                    errorText);
-  });
+  return readDescribed(voapi::ReadAttributeUInt64, session, channel, attributeId, value, errorText);
 }
 
 VOTARSIN_API int32_t voTarsin_GetAttributeDoubleGX(Session session, GxStringHandle* channel,
                                                    uint32_t attributeId, double* value,
                                                    GxStringHandle* errorText) {
-  return guarded([&] {
-    const HandleText name(channel);
-    return reported(session, voapi::ReadAttributeDouble(session, name.text, attributeId, value),
-                    errorText);
-  });
+  return readDescribed(voapi::ReadAttributeDouble, session, channel, attributeId, value, errorText);
 }
 
 VOTARSIN_API int32_t voTarsin_GetAttributeBoolGX(Session session, GxStringHandle* channel,
@@ -145,49 +158,29 @@ VOTARSIN_API int32_t voTarsin_GetAttributeTimestampGX(Session session, GxStringH
 VOTARSIN_API int32_t voTarsin_SetAttributeInt32GX(Session session, GxStringHandle* channels,
                                                   uint32_t attributeId, const int32_t* value,
                                                   GxStringHandle* errorText) {
-  return guarded([&] {
-    const HandleText list(channels);
-    const int32_t status = value
-                               ? voapi::WriteAttributeInt32(session, attributeId, list.text, *value)
-                               : kInvalidParameter;
-    return reported(session, status, errorText);
-  });
+  return writeDescribed(voapi::WriteAttributeInt32, session, channels, attributeId, value,
+                        errorText);
 }
 
 VOTARSIN_API int32_t voTarsin_SetAttributeUInt64GX(Session session, GxStringHandle* channels,
                                                    uint32_t attributeId, const uint64_t* value,
                                                    GxStringHandle* errorText) {
-  return guarded([&] {
-    const HandleText list(channels);
-    const int32_t status =
-        value ? voapi::WriteAttributeUInt64(session, attributeId, list.text, *value)
-              : kInvalidParameter;
-    return reported(session, status, errorText);
-  });
+  return writeDescribed(voapi::WriteAttributeUInt64, session, channels, attributeId, value,
+                        errorText);
 }
 
 VOTARSIN_API int32_t voTarsin_SetAttributeDoubleGX(Session session, GxStringHandle* channels,
                                                    uint32_t attributeId, const double* value,
                                                    GxStringHandle* errorText) {
-  return guarded([&] {
-    const HandleText list(channels);
-    const int32_t status =
-        value ? voapi::WriteAttributeDouble(session, attributeId, list.text, *value)
-              : kInvalidParameter;
-    return reported(session, status, errorText);
-  });
+  return writeDescribed(voapi::WriteAttributeDouble, session, channels, attributeId, value,
+                        errorText);
 }
 
 VOTARSIN_API int32_t voTarsin_SetAttributeBoolGX(Session session, GxStringHandle* channels,
                                                  uint32_t attributeId, const uint8_t* value,
                                                  GxStringHandle* errorText) {
-  return guarded([&] {
-    const HandleText list(channels);
-    const int32_t status =
-        value ? voapi::WriteAttributeBoolean(session, attributeId, list.text, *value != 0)
-              : kInvalidParameter;
-    return reported(session, status, errorText);
-  });
+  return writeDescribed(voapi::WriteAttributeBoolean, session, channels, attributeId, value,
+                        errorText);
 }
 
 VOTARSIN_API int32_t voTarsin_SetAttributeStringGX(Session session, GxStringHandle* channels,
