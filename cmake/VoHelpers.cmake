@@ -49,3 +49,17 @@ function(vo_test name)
                        PROPERTIES ENVIRONMENT "VO_TEST_LIB_DIR=${VO_LIB_DIR}"
                                   LABELS "${labels}")
 endfunction()
+
+# vo_host_tool(name): in a cross build, the build-time program `name` as built
+# for the build machine in VO_HOST_TOOLS_DIR (the bin/ directory of a native
+# build tree), so that build steps run it directly rather than emulated.
+function(vo_host_tool name)
+  if(NOT VO_HOST_TOOLS_DIR)
+    message(FATAL_ERROR "A cross build needs VO_HOST_TOOLS_DIR: the bin/ directory of a native "
+                        "build that has built vo_lua_embed, vo_termgen and vo_errfile_convert")
+  endif()
+  add_executable(${name} IMPORTED GLOBAL)
+  set_target_properties(${name} PROPERTIES IMPORTED_LOCATION ${VO_HOST_TOOLS_DIR}/${name})
+  # Steps that run it must not go through the emulator.
+  set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR "")
+endfunction()
