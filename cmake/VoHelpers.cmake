@@ -20,6 +20,11 @@ function(vo_standin name)
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
   set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN"
                                            INSTALL_RPATH "$ORIGIN")
+  if(WIN32)
+    # A DLL without export marks exports its own functions, but none of the
+    # runtime linked into it.
+    target_link_options(${name} PRIVATE -Wl,--exclude-libs,ALL)
+  endif()
   if(ARG_DEPS)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   endif()

@@ -4,12 +4,15 @@
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "gxrt.h"
 #include "platform/dynlib.h"
 #include "platform/tls.h"
+#include "support/module_file.h"
 #include "votarsinapi.h"
 
 namespace fs = std::filesystem;
@@ -126,15 +129,22 @@ TEST(GxRuntimeFatal, NoRuntimeEndsTheProcess) {
 
 // Copies of the runtime under distinct file names load as distinct instances.
 std::vector<voplat::ModuleHandle> loadInstances(int count) {
-  const fs::path dir = fs::temp_directory_path() / ("vo-gxrt-" + std::to_string(::getpid()));
+  static int batch = 0;
+  const fs::path dir =
+      fs::temp_directory_path() /
+      ("vo-gxrt-" + std::to_string(std::random_device()()) + "-" + std::to_string(batch++));
   fs::create_directories(dir);
   std::vector<voplat::ModuleHandle> modules;
   for (int i = 0; i < count; ++i) {
-    const fs::path copy = dir / ("libgxrt" + std::to_string(i) + ".so");
-    fs::copy_file(fs::path(VO_LIB_DIR) / "libgxrt.so", copy, fs::copy_options::overwrite_existing);
+    const fs::path copy = dir / votest::ModuleFile("gxrt" + std::to_string(i));
+    fs::copy_file(fs::path(VO_LIB_DIR) / votest::ModuleFile("gxrt"), copy,
+                  fs::copy_options::overwrite_existing);
     modules.push_back(voplat::loadModule(copy.string(), nullptr));
   }
-  fs::remove_all(dir);
+  // Windows keeps the files of loaded modules; they stay in the temporary
+  // directory there.
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
   return modules;
 }
 

@@ -96,8 +96,10 @@ TEST(CodePage, InvalidSequencesFailToDecode) {
   const std::pair<uint32_t, std::string> cases[] = {
       {932, bytes({0x82})},  // lead byte at the end
       {932, bytes({0x82, 0xA0, 0x82})},
-      {932, bytes({0x82, 0x20})},      // trail byte out of range
-      {932, bytes({'a', 0x80, 'b'})},  // unassigned single byte
+      {932, bytes({0x82, 0x20})},  // trail byte out of range
+#ifndef _WIN32
+      {932, bytes({'a', 0x80, 'b'})},  // unassigned single byte (Windows: U+0080)
+#endif
       {949, bytes({0xB0})},
       {949, bytes({0xB0, 0x20})},
       {949, bytes({0xFF, 0xFF})},

@@ -9,11 +9,11 @@
 // converts them).
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -30,6 +30,7 @@
 #include "status/context_writer.h"
 #include "status/status.h"
 #include "support/temp_dir.h"
+#include "support/test_registry.h"
 #include "votarsinapi.h"
 #include "xlator/json1_report.h"
 #include "xlator/registry.h"
@@ -52,10 +53,8 @@ const uint32_t kCodePages[] = {1252, 1252, 1252, 932, 949, 936};
 using votest::TempDir;
 
 void MakeDirs(const std::string& path) {
-  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    mkdir(path.substr(0, slash).c_str(), 0755);
-    if (slash == std::string::npos) break;
-  }
+  std::error_code ignored;
+  std::filesystem::create_directories(path, ignored);
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -111,31 +110,17 @@ std::map<int, std::string> SourceDescriptions(const std::string& path) {
   return found;
 }
 
-// Points the registry at a file naming `sharedDir` as the shared directory
-// for the life of the object.
+// Points the registry at `sharedDir` as the shared directory for the life of
+// the object.
 class ScopedSharedDir {
  public:
-  explicit ScopedSharedDir(const std::string& sharedDir) {
-    if (const char* old = std::getenv("VO_REGISTRY_FILE")) old_ = old;
-    file_ = dir_.path() + "/registry.ini";
-    WriteFile(file_, "[SOFTWARE\\Corvane\\Common\\Installer]\nVOSHAREDDIR=" + sharedDir +
-                         "\nVOSHAREDDIR64=" + sharedDir + "\n");
-    setenv("VO_REGISTRY_FILE", file_.c_str(), 1);
-  }
-  ~ScopedSharedDir() {
-    if (old_) {
-      setenv("VO_REGISTRY_FILE", old_->c_str(), 1);
-    } else {
-      unsetenv("VO_REGISTRY_FILE");
-    }
-  }
-  ScopedSharedDir(const ScopedSharedDir&) = delete;
-  ScopedSharedDir& operator=(const ScopedSharedDir&) = delete;
+  explicit ScopedSharedDir(const std::string& sharedDir)
+      : registry_(dir_, "[SOFTWARE\\Corvane\\Common\\Installer]\nVOSHAREDDIR=" + sharedDir +
+                            "\nVOSHAREDDIR64=" + sharedDir + "\n") {}
 
  private:
   TempDir dir_;
-  std::string file_;
-  std::optional<std::string> old_;
+  votest::ScopedRegistry registry_;
 };
 
 // ---- the translator ----

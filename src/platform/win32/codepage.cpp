@@ -32,7 +32,14 @@ ConvResult decode(uint32_t codePage, std::string_view in, std::u16string& out) {
   return ConvResult::ok;
 }
 
-ConvResult encode(uint32_t codePage, std::u16string_view in, std::string& out, bool& substituted) {
+bool isPairAt(std::u16string_view in, size_t i) {
+  return in[i] >= 0xD800 && in[i] <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
+         in[i + 1] <= 0xDFFF;
+}
+
+// A run without surrogate pairs, appended to `out`.
+ConvResult encodeRun(uint32_t codePage, std::u16string_view in, std::string& out,
+                     bool& substituted) {
   if (in.empty()) return ConvResult::ok;
   const auto* wide = reinterpret_cast<const wchar_t*>(in.data());
   const int inLength = static_cast<int>(in.size());
@@ -46,7 +53,32 @@ ConvResult encode(uint32_t codePage, std::u16string_view in, std::string& out, b
                           &usedDefault) != n) {
     return ConvResult::invalidInput;
   }
-  substituted = usedDefault != FALSE;
+  if (usedDefault) substituted = true;
+  out += result;
+  return ConvResult::ok;
+}
+
+// None of the code pages has a character outside the basic plane; the system
+// would write one '?' per half of a surrogate pair, where a pair is one
+// character and gets one '?'.
+ConvResult encode(uint32_t codePage, std::u16string_view in, std::string& out, bool& substituted) {
+  std::string result;
+  size_t runStart = 0;
+  for (size_t i = 0; i < in.size(); ++i) {
+    if (!isPairAt(in, i)) continue;
+    if (const ConvResult r =
+            encodeRun(codePage, in.substr(runStart, i - runStart), result, substituted);
+        r != ConvResult::ok) {
+      return r;
+    }
+    result.push_back('?');
+    substituted = true;
+    runStart = ++i + 1;
+  }
+  if (const ConvResult r = encodeRun(codePage, in.substr(runStart), result, substituted);
+      r != ConvResult::ok) {
+    return r;
+  }
   out = std::move(result);
   return ConvResult::ok;
 }
