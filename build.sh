@@ -81,6 +81,8 @@ windows_pass() {
     -DVO_HOST_TOOLS_DIR="$PWD/build/bin" -DVO_BUILD_BENCH=OFF >/dev/null
   cmake --build build-win -j "$jobs"
   wine reg import build-win/etc/corvane/votarsinapi.reg </dev/null >/dev/null 2>&1
+  # The translator manager is looked for in the system folder only.
+  cp build-win/bin/voxlator.dll "$WINEPREFIX/drive_c/windows/system32/"
   run_tests build-win
   echo "== the acquisition example under wine (first lines)"
   wine build-win/bin/votarsin_acquire.exe </dev/null 2>&1 | tr -d '\r' | head -n 8

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "support/module_file.h"
 #include "votarsinapi.h"
@@ -15,7 +16,10 @@ namespace {
 void RemoveModules(const fs::path& probe) {
   for (const auto& entry : fs::directory_iterator(probe)) {
     if (entry.path().extension() == ".so" || entry.path().extension() == ".dll") {
-      fs::remove(entry.path());
+      // Windows keeps the file of a module this process loaded: the next run
+      // removes it.
+      std::error_code ignored;
+      fs::remove(entry.path(), ignored);
     }
   }
 }

@@ -21,7 +21,9 @@ class TempDir {
       const auto candidate =
           std::filesystem::temp_directory_path() / ("vo_test_" + std::to_string(random()));
       std::error_code error;
-      if (std::filesystem::create_directory(candidate, error)) path_ = candidate.string();
+      // Forward slashes: the path also goes into script text, where a
+      // backslash would start an escape.
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate.generic_string();
     }
 #else
     std::string pattern = std::filesystem::temp_directory_path() / "vo_test_XXXXXX";

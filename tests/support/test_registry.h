@@ -22,6 +22,13 @@
 
 namespace votest {
 
+// The environment variable that names the temporary directory.
+#ifdef _WIN32
+inline constexpr const char* kTempDirVariable = "TMP";
+#else
+inline constexpr const char* kTempDirVariable = "TMPDIR";
+#endif
+
 // Sets (or, with a null value, removes) an environment variable for the
 // life of the object.
 class ScopedEnv {
