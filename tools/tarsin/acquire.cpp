@@ -134,7 +134,9 @@ void Describe(Recording& recording, const std::vector<VoTarsinReadInfo>& records
   const ReadInfo first = ReadInfo::Decode(records.front());
   recording.dt = first.dt;
   recording.t0 = first.t0;
-  recording.triggered = (first.flags & ReadInfo::kTriggered) != 0 && first.position == 0;
+  // An immediate start is no trigger worth marking.
+  recording.triggered = (first.flags & ReadInfo::kTriggered) != 0 && first.position == 0 &&
+                        recording.trigger != "none";
 }
 
 class Progress {
@@ -264,7 +266,7 @@ void Acquire(const AcquireOptions& given) {
     format = FormatOfPath(options.output);
   }
   const bool save = !options.output.empty() || options.plot.empty();
-  if (save && options.output.empty()) options.output = "-";
+  if (save && options.output.empty()) options.output.assign(1, '-');
   if (save && options.output == "-" && format && *format != Format::Csv && IsTerminal(stdout))
     throw UsageError("binary samples are not written to a terminal; give --output FILE");
   std::unique_ptr<DataWriter> writer;

@@ -5,7 +5,10 @@
 #include <fmt/core.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
@@ -154,16 +157,31 @@ class Painter {
     const double alpha = rec_.records > 1 ? 0.6 : 1;
     for (size_t r = 0; r < rec_.records; ++r)
       for (size_t c = 0; c < rec_.channels.size(); ++c) {
-        const double* row = rec_.Row(r, c);
-        for (size_t k = 0; k < rec_.samples; ++k) {
-          if (k == 0)
-            cairo_move_to(cr_, X(TimeOf(k)), Y(row[k]));
-          else
-            cairo_line_to(cr_, X(TimeOf(k)), Y(row[k]));
-        }
+        Trace(rec_.Row(r, c));
         SetColour(cr_, ChannelColour(c), alpha);
         cairo_stroke(cr_);
       }
+  }
+
+  // One channel's line; with more than two samples per pixel column, each
+  // column's lowest and highest sample, so that long records stay fast and
+  // keep their peaks.
+  void Trace(const double* row) {
+    const size_t columns = size_t(right_ - left_);
+    if (rec_.samples <= 2 * columns) {
+      for (size_t k = 0; k < rec_.samples; ++k)
+        (k ? cairo_line_to : cairo_move_to)(cr_, X(TimeOf(k)), Y(row[k]));
+      return;
+    }
+    for (size_t column = 0, k = 0; column < columns; ++column) {
+      const size_t end = (column + 1) * rec_.samples / columns;
+      if (k >= end) continue;
+      const auto [low, high] = std::minmax_element(row + k, row + end);
+      const double x = X(TimeOf(k));
+      (column ? cairo_line_to : cairo_move_to)(cr_, x, Y(low < high ? *low : *high));
+      cairo_line_to(cr_, x, Y(low < high ? *high : *low));
+      k = end;
+    }
   }
 
   void Trigger() {
@@ -264,6 +282,13 @@ void CheckPlotPath(const std::string& path) {
   const std::string extension = std::filesystem::path(path).extension().string();
   if (extension != ".png" && extension != ".svg")
     throw UsageError(fmt::format("plot file '{}' must end in .png or .svg", path));
+  // Refused now rather than after a long acquisition.
+  const std::string probe = path + ".probe.part";
+  std::FILE* file = std::fopen(probe.c_str(), "wb");
+  if (file == nullptr)
+    throw UsageError(fmt::format("cannot write {}: {}", path, std::strerror(errno)));
+  std::fclose(file);
+  std::remove(probe.c_str());
 }
 
 void Plot(const Recording& recording, const std::string& path, PlotSize size,

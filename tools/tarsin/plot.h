@@ -14,7 +14,8 @@ struct PlotSize {
 
 // Parses "WxH"; throws UsageError.
 PlotSize ParsePlotSize(const std::string& text);
-// Checks that path names a .png or .svg file; throws UsageError.
+// Checks that path names a .png or .svg file that can be written; throws
+// UsageError.
 void CheckPlotPath(const std::string& path);
 
 // Draws every channel of every record against time, marks the trigger and
