@@ -1,0 +1,246 @@
+// tarsin run as a user runs it, against the simulated and stand-in devices:
+// its output, its files and its exit codes.
+#include <cairo.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "palette.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Result {
+  int code;
+  std::string out, err;
+};
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+class TarsinTest : public ::testing::Test {
+ protected:
+  Result RunProgram(const std::string& program, const std::string& args) {
+    const std::string out = dir_.path() + "/stdout", err = dir_.path() + "/stderr";
+    const std::string command = program + " " + args + " >" + out + " 2>" + err + " </dev/null";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+  }
+  Result Run(const std::string& args) { return RunProgram(TARSIN_EXE, args); }
+  std::string Path(const std::string& name) const { return dir_.path() + "/" + name; }
+
+  votest::TempDir dir_;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST_F(TarsinTest, InfoShowsTheSixteenChannelsAndTheResolution) {
+  const Result r = Run("info RIO0");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("AI channels (16):"), std::string::npos) << r.out;
+  int channelRows = 0, resolutionLines = 0;
+  for (const std::string& line : Lines(r.out)) {
+    if (line.find("ADC Resolution") != std::string::npos) {
+      EXPECT_NE(line.find(" 14 bits"), std::string::npos) << line;
+      ++resolutionLines;
+    }
+    if (line.starts_with("    AI") && line.find("(DC)") != std::string::npos) ++channelRows;
+  }
+  EXPECT_EQ(resolutionLines, 1);
+  EXPECT_EQ(channelRows, 16);
+  EXPECT_NE(r.out.find("0-63       stopped"), std::string::npos) << r.out;
+}
+
+TEST_F(TarsinTest, CsvHoldsTheSamplesTheCExamplePrints) {
+  const Result example = RunProgram(ACQUIRE_EXAMPLE_EXE, "");
+  ASSERT_EQ(example.code, 0) << example.err;
+  const Result r =
+      Run("acquire SIM0 --channels AI0-AI3 --samples 1000 --seed 1 "
+          "--trigger analog:AI0:0.2:rising:0.01 --output " +
+          Path("a.csv"));
+  ASSERT_EQ(r.code, 0) << r.err;
+
+  std::vector<std::string> ours;
+  for (const std::string& line : Lines(Slurp(Path("a.csv"))))
+    if (!line.starts_with("#")) ours.push_back(line);
+  const std::vector<std::string> theirs = Lines(example.out);
+  ASSERT_EQ(ours.size(), 1001u);
+  ASSERT_EQ(ours.size(), theirs.size());
+  EXPECT_EQ(ours[0], theirs[0]);
+  for (size_t i = 1; i < ours.size(); ++i) {
+    // The example prints six decimals; the tool every digit.
+    std::string rounded;
+    std::istringstream fields(ours[i]);
+    for (std::string field; std::getline(fields, field, ',');) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%.6f", std::stod(field));
+      rounded += (rounded.empty() ? "" : ",") + std::string(text);
+    }
+    ASSERT_EQ(rounded, theirs[i]) << "sample " << i - 1;
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+    EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path();
+}
+
+TEST_F(TarsinTest, NpyLoadsInNumpyAsChannelsBySamples) {
+  ASSERT_EQ(Run("acquire SIM0 --channels AI0-AI3 --samples 1000 --seed 3 -o " + Path("v.npy")).code,
+            0);
+  ASSERT_EQ(
+      Run("acquire SIM0 --channels AI2,AI7 --samples 500 --raw --format npy -o " + Path("c.x"))
+          .code,
+      0);
+  ASSERT_EQ(Run("acquire SIM0 --channels AI0-AI3 --samples 1000 --seed 3 -o " + Path("v.csv")).code,
+            0);
+  const Result r = RunProgram(
+      PYTHON3_EXE, "-c \"import numpy as n; v = n.load('" + Path("v.npy") + "'); c = n.load('" +
+                       Path("c.x") +
+                       "'); print(v.shape, v.dtype, c.shape, c.dtype, repr(v[3, 999]))\"");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const std::string last = Lines(Slurp(Path("v.csv"))).back();
+  EXPECT_EQ(r.out, "(4, 1000) float64 (2, 500) int16 " + last.substr(last.rfind(',') + 1) + "\n");
+}
+
+TEST_F(TarsinTest, PlotDecodesAtItsSizeWithEachChannelsColourAlongTheWave) {
+  const Result r =
+      Run("acquire SIM0 --channels AI0-AI3 --samples 1000 --size 900x600 "
+          "--trigger analog:AI0:0.2:rising --plot " +
+          Path("p.png") + " -o " + Path("d.csv"));
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.err.find("plot written to " + Path("p.png")), std::string::npos) << r.err;
+  ASSERT_EQ(Run("plot " + Path("d.csv") + " -o " + Path("q.png")).code, 0);
+
+  for (const auto& [name, width, height] :
+       {std::tuple{"p.png", 900, 600}, std::tuple{"q.png", 1200, 700}}) {
+    std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> png(
+        cairo_image_surface_create_from_png(Path(name).c_str()), cairo_surface_destroy);
+    ASSERT_EQ(cairo_surface_status(png.get()), CAIRO_STATUS_SUCCESS) << name;
+    ASSERT_EQ(cairo_image_surface_get_width(png.get()), width);
+    ASSERT_EQ(cairo_image_surface_get_height(png.get()), height);
+    cairo_surface_flush(png.get());
+    const unsigned char* pixels = cairo_image_surface_get_data(png.get());
+    const int stride = cairo_image_surface_get_stride(png.get());
+    for (size_t channel = 0; channel < 4; ++channel) {
+      const tarsin::Rgb colour = tarsin::ChannelColour(channel);
+      std::set<int> columns;
+      for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+          uint32_t pixel;
+          std::memcpy(&pixel, pixels + y * stride + x * 4, 4);
+          if (std::abs(int(pixel >> 16 & 0xFF) - colour.r) < 8 &&
+              std::abs(int(pixel >> 8 & 0xFF) - colour.g) < 8 &&
+              std::abs(int(pixel & 0xFF) - colour.b) < 8)
+            columns.insert(x);
+        }
+      // The wave spans the plot area, about three quarters of the width.
+      EXPECT_GT(columns.size(), size_t(width) * 6 / 10) << name << " channel " << channel;
+    }
+  }
+}
+
+TEST_F(TarsinTest, BadArgumentsExitTwoWithTheReasonAndUsage) {
+  const struct {
+    std::string args, reason;
+  } cases[] = {
+      {"attr get RIO0 nosuch", "unknown attribute 'nosuch'"},
+      {"attr get RIO0 ai", "attribute 'ai' is ambiguous"},
+      {"attr set RIO0 ai-range fast --channels AI0", "AI Range: 'fast' is not a number"},
+      {"attr set RIO0 ai_coupling XY --channels AI0",
+       "AI Coupling: 'XY' is not an integer or one of 'AC', 'DC'"},
+      {"acquire SIM0 --channels AI0 --samples 9 --trigger analog:AI0:0.2:up",
+       "malformed trigger 'analog:AI0:0.2:up'"},
+      {"acquire SIM0 --channels AI0 --samples 9 --trigger edge", "malformed trigger 'edge'"},
+      {"acquire SIM0 --channels AI0 --samples 9 -o " + Path("no/such/dir.csv"),
+       "cannot write " + Path("no/such/dir.csv")},
+      {"acquire SIM0 --channels AI0 --samples 9 --plot " + Path("no/dir.png"),
+       "cannot write " + Path("no/dir.png")},
+      {"acquire SIM0 --channels AI0 --samples 9 --format xls", "unknown format 'xls'"},
+      {"acquire SIM0 --channels AI0 --samples x", "--samples"},
+      {"error minus-one", "'minus-one' is not a 32-bit status code"},
+  };
+  for (const auto& c : cases) {
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.code, 2) << c.args;
+    const std::vector<std::string> lines = Lines(r.err);
+    ASSERT_GE(lines.size(), 2u) << c.args;
+    EXPECT_TRUE(lines[0].starts_with("tarsin: ")) << lines[0];
+    EXPECT_NE(lines[0].find(c.reason), std::string::npos) << lines[0];
+    EXPECT_TRUE(lines[1].starts_with("Usage: tarsin ")) << lines[1];
+    EXPECT_EQ(r.out, "") << c.args;
+  }
+}
+
+TEST_F(TarsinTest, FailingDeviceCallsExitOneWithTheLibrarysText) {
+  Result r = Run("attr set RIO0 'FPGA Temperature' 50.5");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.starts_with("tarsin: writing FPGA Temperature: The attribute is read-only"))
+      << r.err;
+  EXPECT_NE(r.err.find("Requested Value: 50.5"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.err.ends_with("(status -61014)\n")) << r.err;
+
+  // A level the signal never reaches: the wait times out and no file is left.
+  r =
+      Run("acquire SIM0 --channels AI0 --samples 100 --timeout 5 --trigger analog:AI0:0.9:rising "
+          "-o " +
+          Path("never.csv"));
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.starts_with("tarsin: waiting for 100 samples: ")) << r.err;
+  EXPECT_NE(r.err.find("(status "), std::string::npos) << r.err;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+    EXPECT_EQ(entry.path().string().find("never"), std::string::npos) << entry.path();
+
+  r = Run("info RIO9");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.starts_with("tarsin: opening RIO9: ")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("(status -61001)\n")) << r.err;
+}
+
+TEST_F(TarsinTest, AttributesByNamePrefixAndIdWithValueNames) {
+  EXPECT_EQ(Run("attr get RIO0 ai-ran --channel AI3").out, "1 V\n");
+  EXPECT_EQ(Run("attr get RIO0 0x20000005").out, "45.5 °C\n");
+  EXPECT_EQ(Run("attr get RIO0 START_TRIGGER_SENS --channel 5").out, "2147483647 (Rising Edge)\n");
+  EXPECT_EQ(Run("attr set RIO0 'ai coupling' ac --channels AI0-AI3").code, 0);
+  const Result list = Run("attr list");
+  EXPECT_NE(
+      list.out.find(
+          "0x10000011  AI Coupling                              Int32   AI     RW     0 AC, 1 DC"),
+      std::string::npos)
+      << list.out;
+}
+
+TEST_F(TarsinTest, ContinuousStreamReportsItsRateWithoutProgressOffATerminal) {
+  const Result r =
+      Run("acquire SIM0 --channels AI0-AI1 --continuous --duration 0.2 --samples 4096 "
+          "-o " +
+          Path("c.npy"));
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.err.find("MS/s per channel reached (device 250 MS/s); no overflow"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find('\r'), std::string::npos);
+  const Result shape = RunProgram(
+      PYTHON3_EXE, "-c \"import numpy as n; a = n.load('" + Path("c.npy") +
+                       "'); print(a.shape[0], a.shape[1] % 4096, a.shape[1] > 0, a.dtype)\"");
+  EXPECT_EQ(shape.out, "2 0 True float64\n") << shape.err;
+}
+
+}  // namespace
