@@ -243,4 +243,86 @@ TEST_F(TarsinTest, ContinuousStreamReportsItsRateWithoutProgressOffATerminal) {
   EXPECT_EQ(shape.out, "2 0 True float64\n") << shape.err;
 }
 
+TEST_F(TarsinTest, EveryCommandHasHelpAndTheToolAVersion) {
+  for (const char* command :
+       {"", "info", "attr", "attr list", "attr get", "attr set", "acquire", "plot", "error"}) {
+    const Result r = Run(std::string(command) + " --help");
+    EXPECT_EQ(r.code, 0) << command;
+    EXPECT_NE(r.out.find("Usage: "), std::string::npos) << command << r.out;
+  }
+  EXPECT_EQ(Run("--version").out, "tarsin " TARSIN_VERSION "\n");
+}
+
+TEST_F(TarsinTest, RecordsRawCodesAndBinaryAgreeWithTheScaledValues) {
+  const std::string common = "acquire SIM0 --channels AI1,AI4-AI5 --samples 300 --seed 7 ";
+  ASSERT_EQ(Run(common + "-o " + Path("v.npy")).code, 0);
+  ASSERT_EQ(Run(common + "--raw --records 2 -o " + Path("c.npy")).code, 0);
+  const Result bin = Run(common + "--raw -o " + Path("c.bin"));
+  ASSERT_EQ(bin.code, 0);
+  EXPECT_EQ(bin.err, "tarsin: " + Path("c.bin") +
+                         ": int16 little-endian, 3 channels interleaved per sample, 300 samples "
+                         "per channel\n");
+  ASSERT_EQ(Run(common + "--records 2 -o " + Path("v.csv")).code, 0);
+  // Default range 1 V: a code is 1/8192 V and the volts are exactly code * gain.
+  const Result r = RunProgram(
+      PYTHON3_EXE,
+      "-c \"import numpy as n; v = n.load('" + Path("v.npy") + "'); c = n.load('" + Path("c.npy") +
+          "'); b = n.fromfile('" + Path("c.bin") +
+          "', '<i2').reshape(300, 3).T; print(c.shape, (c[:, :, 0] == c[:, :, 1]).all(), "
+          "(v == c[:, :, 0] / 8192.0).all(), (b == c[:, :, 0]).all())\"");
+  EXPECT_EQ(r.out, "(3, 300, 2) True True True\n") << r.err;
+  const std::vector<std::string> csv = Lines(Slurp(Path("v.csv")));
+  ASSERT_EQ(csv.size(), 1 + 1 + 300 + 1 + 300u);
+  EXPECT_EQ(csv[1], "AI1,AI4,AI5");
+  EXPECT_EQ(csv[302], "# record 1");
+  EXPECT_EQ(csv[2], csv[303]);
+}
+
+TEST_F(TarsinTest, AnInterruptedAcquisitionLeavesNoFileUnderItsName) {
+  const std::string acquire =
+      " " TARSIN_EXE " acquire SIM0 --channels AI0 --continuous --duration 60 -o " + Path("s.csv");
+  const Result interrupted = RunProgram("timeout --preserve-status -s INT 0.5", acquire);
+  EXPECT_EQ(interrupted.code, 1);
+  EXPECT_NE(interrupted.err.find("tarsin: interrupted"), std::string::npos) << interrupted.err;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+    EXPECT_EQ(entry.path().filename().string().find("s.csv"), std::string::npos) << entry.path();
+  // Killed outright, it leaves at most its temporary file.
+  EXPECT_EQ(RunProgram("timeout --preserve-status -s KILL 0.5", acquire).code, 137);
+  EXPECT_FALSE(std::filesystem::exists(Path("s.csv")));
+}
+
+TEST_F(TarsinTest, PlotsOfSavedFilesAndTheirBadArguments) {
+  ASSERT_EQ(Run("acquire SIM0 --channels AI0-AI1 --samples 200 -o " + Path("v.npy")).code, 0);
+  ASSERT_EQ(Run("plot " + Path("v.npy") + " --dt 4e-9 -o " + Path("p.svg")).code, 0);
+  const std::string svg = Slurp(Path("p.svg"));
+  EXPECT_TRUE(svg.starts_with("<?xml")) << svg.substr(0, 40);
+  EXPECT_NE(svg.find("<svg"), std::string::npos);
+  EXPECT_NE(svg.find("width=\"1200pt\" height=\"700pt\""), std::string::npos);
+
+  const Result jpeg = Run("plot " + Path("v.npy") + " -o " + Path("p.jpg"));
+  EXPECT_EQ(jpeg.code, 2);
+  EXPECT_NE(jpeg.err.find("must end in .png or .svg"), std::string::npos) << jpeg.err;
+  const Result size = Run("plot " + Path("v.npy") + " -o " + Path("p.png") + " --size 12x");
+  EXPECT_EQ(size.code, 2);
+  EXPECT_NE(size.err.find("plot size '12x' is not WxH"), std::string::npos) << size.err;
+  const Result missing = Run("plot " + Path("none.csv") + " -o " + Path("p.png"));
+  EXPECT_EQ(missing.code, 2);
+  EXPECT_NE(missing.err.find("File does not exist"), std::string::npos) << missing.err;
+}
+
+TEST_F(TarsinTest, BashCompletionOffersCommandsOptionsAndAttributeNames) {
+  const auto complete = [&](const std::string& words, int index) {
+    const std::string script = "source " TARSIN_COMPLETION "; COMP_WORDS=(" TARSIN_EXE " " + words +
+                               "); COMP_CWORD=" + std::to_string(index) +
+                               "; _tarsin; echo ${COMPREPLY[@]}";
+    return RunProgram("bash -c", "'" + script + "'").out;
+  };
+  EXPECT_EQ(complete("ac", 1), "acquire\n");
+  EXPECT_EQ(complete("attr get RIO0 ai-r", 4), "ai-range\n");
+  EXPECT_EQ(complete("attr get RIO0 stream-fi", 4),
+            "stream-fifo-name stream-finite stream-fifo-size\n");
+  EXPECT_EQ(complete("acquire SIM0 --format n", 4), "npy\n");
+  EXPECT_EQ(complete("acquire SIM0 --cont", 3), "--continuous\n");
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <numbers>
 #include <random>
 
 #include "failure.h"
@@ -146,7 +147,7 @@ class Painter {
     Text(cr_, (left_ + right_) / 2, size_.height - 18.0, xLabel, 0.5, 1);
     cairo_save(cr_);
     cairo_translate(cr_, 24, (top_ + bottom_) / 2);
-    cairo_rotate(cr_, -M_PI / 2);
+    cairo_rotate(cr_, -std::numbers::pi / 2);
     Text(cr_, 0, 0, rec_.raw ? "ADC code" : "Voltage (V)", 0.5, 0.5);
     cairo_restore(cr_);
   }
@@ -200,7 +201,7 @@ class Painter {
       cairo_line_to(cr_, right_, y);
       cairo_stroke(cr_);
       cairo_set_dash(cr_, nullptr, 0, 0);
-      cairo_arc(cr_, x + 1, y, 6, 0, 2 * M_PI);
+      cairo_arc(cr_, x + 1, y, 6, 0, 2 * std::numbers::pi);
       cairo_fill(cr_);
       Label(
           x + 12, y - 8,

@@ -1,7 +1,13 @@
-# bash completion for tarsin
+# bash completion for tarsin: commands, options, resources, attribute names
+# (from `tarsin attr list --names`) and files.
+_tarsin_files() {
+  COMPREPLY=($(compgen -f -- "$1"))
+  compopt -o filenames 2>/dev/null
+}
+
 _tarsin() {
-  local cur prev words cword
-  _init_completion || return
+  local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+  local words=("${COMP_WORDS[@]}") cword=$COMP_CWORD
   local commands="info attr acquire plot error"
   local resources="RIO0 RIO1 RIO2 RIO3 RIO4 RIO5 RIO6 RIO7 SIM0"
   local command=${words[1]} sub=${words[2]}
@@ -9,7 +15,7 @@ _tarsin() {
   case $prev in
     --format) COMPREPLY=($(compgen -W "csv npy bin" -- "$cur")); return ;;
     --trigger) COMPREPLY=($(compgen -W "none analog:AI0:0:rising digital:DIO" -- "$cur")); return ;;
-    --output | -o | --plot) _filedir; return ;;
+    --output | -o | --plot) _tarsin_files "$cur"; return ;;
     --channels | --channel) COMPREPLY=($(compgen -W "AI0 AI0-AI3 AI0-AI15" -- "$cur")); return ;;
     --resource) COMPREPLY=($(compgen -W "$resources" -- "$cur")); return ;;
     --samples | --stream | --records | --seed | --duration | --timeout | --size | --dt) return ;;
@@ -46,7 +52,7 @@ _tarsin() {
                --size --seed --continuous --duration --timeout --help" ;;
     plot)
       options="--output --size --dt --help"
-      [[ $cur != -* ]] && { _filedir '@(csv|npy)'; return; } ;;
+      [[ $cur != -* ]] && { _tarsin_files "$cur"; return; } ;;
     error) options="--resource --help" ;;
   esac
   if [[ $cur == -* ]]; then
