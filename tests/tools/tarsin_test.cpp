@@ -325,4 +325,72 @@ TEST_F(TarsinTest, BashCompletionOffersCommandsOptionsAndAttributeNames) {
   EXPECT_EQ(complete("acquire SIM0 --cont", 3), "--continuous\n");
 }
 
+TEST_F(TarsinTest, AttributeKeysAndValuesAtTheirEdges) {
+  // An exact name wins over the longer names it begins.
+  EXPECT_EQ(Run("attr get RIO0 12v-power").out, "18 W\n");
+  EXPECT_EQ(Run("attr get RIO0 calibration-date").out, "1700000000 (2023-11-14 22:13:20 UTC)\n");
+  EXPECT_EQ(Run("attr get RIO0 'Stream Channels Enabled' --channel 3").out, "0x1\n");
+  EXPECT_EQ(Run("attr get RIO0 stream-fifo-name --channel 12").out, "\"stream12\"\n");
+
+  const struct {
+    std::string args, reason;
+  } refused[] = {
+      {"attr get RIO0 12v", "attribute '12v' is ambiguous: '12V Power', '12V IO Power'"},
+      {"attr get RIO0 0x60000000", "0x60000000 is outside every attribute ID range"},
+      {"attr get RIO0 0xZZ", "'0xZZ' is not a 32-bit hexadecimal attribute ID"},
+      {"attr set RIO0 phase-dac-value 2147483648", "Phase DAC Value: '2147483648' is not a 32-bit"},
+      {"attr set RIO0 stream-finite maybe --channels 0", "Stream Finite: 'maybe' is not a boolean"},
+      {"attr set RIO0 stream-fifo-size -1 --channels 0", "'-1' is not an unsigned 64-bit integer"},
+      {"attr set RIO0 routing-alias " + std::string(257, 'x'), "a text of at most 256 bytes"},
+  };
+  for (const auto& c : refused) {
+    const Result r = Run(c.args);
+    EXPECT_EQ(r.code, 2) << c.args;
+    EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+  }
+
+  // IDs the table lacks still reach the device, which answers for them; so
+  // does an attribute asked on a channel outside its scope.
+  Result r = Run("attr get RIO0 0x1000FFF0");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.starts_with("tarsin: reading attribute 0x1000fff0: ")) << r.err;
+  EXPECT_TRUE(r.err.ends_with("(status -61011)\n")) << r.err;
+  r = Run("attr get RIO0 stream-fifo-name");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_TRUE(r.err.ends_with("(status -61013)\n")) << r.err;
+}
+
+TEST_F(TarsinTest, FallingAndDigitalTriggersOnOtherStreams) {
+  const Result falling =
+      Run("acquire SIM0 --channels AI0,AI2 --samples 20 --stream 5 "
+          "--trigger analog:AI0:-0.1:falling:0.02");
+  ASSERT_EQ(falling.code, 0) << falling.err;
+  const std::vector<std::string> lines = Lines(falling.out);
+  ASSERT_EQ(lines.size(), 22u);
+  EXPECT_NE(lines[0].find(" triggered=1 level=-0.1 trigger_channel=AI0"), std::string::npos);
+  EXPECT_EQ(lines[1], "AI0,AI2");
+  // The record begins at the first sample at or below the level.
+  EXPECT_LE(std::stod(lines[2]), -0.1);
+  EXPECT_GT(std::stod(lines[0].substr(lines[0].find(" t0=") + 4)), 0);
+
+  // Nothing pulses the DIO terminal, so the record never comes.
+  const Result digital =
+      Run("acquire SIM0 --channels AI0 --samples 20 --timeout 5 --trigger digital:DIO");
+  EXPECT_EQ(digital.code, 1);
+  EXPECT_TRUE(digital.err.starts_with("tarsin: waiting for 20 samples: ")) << digital.err;
+  EXPECT_EQ(digital.out, "");
+}
+
+TEST_F(TarsinTest, ErrorCommandPrintsTheLibrarysDescription) {
+  const Result plain = Run("error -52005");
+  EXPECT_EQ(plain.code, 0);
+  EXPECT_TRUE(plain.out.starts_with("An invalid argument was passed")) << plain.out;
+  const Result withSession = Run("error -52005 --resource SIM0");
+  EXPECT_EQ(withSession.code, 0);
+  EXPECT_EQ(withSession.out, plain.out);
+  const Result noDevice = Run("error -52005 --resource RIO8");
+  EXPECT_EQ(noDevice.code, 1);
+  EXPECT_TRUE(noDevice.err.starts_with("tarsin: opening RIO8: ")) << noDevice.err;
+}
+
 }  // namespace

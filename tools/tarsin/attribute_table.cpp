@@ -224,7 +224,11 @@ Attribute FindAttribute(std::string_view key) {
       if (attribute.id == *id) return attribute;
     const auto type = TypeOfId(*id);
     if (!type) throw UsageError(fmt::format("{} is outside every attribute ID range", key));
-    return Attribute{*id, "(unlisted)", *type, Scope::Unknown, true, "", {}};
+    // The library sends any ID of a valid range; the device decides. One
+    // lookup per run, so one name buffer serves.
+    static std::string unlisted;
+    unlisted = fmt::format("attribute {:#010x}", *id);
+    return Attribute{*id, unlisted.c_str(), *type, Scope::Unknown, true, "", {}};
   }
   const std::string wanted = NormalizedName(key);
   std::vector<const Attribute*> matches;
