@@ -3,6 +3,7 @@
 #include <fmt/core.h>
 
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <vector>
@@ -161,6 +162,7 @@ void ErrorCommand(const std::string& text, const std::string& resource) {
 
 void PlotFile(const std::string& input, const std::string& output, const std::string& size,
               double dt) {
+  if (!(std::isfinite(dt) && dt >= 0)) throw UsageError("--dt must be a number of seconds above 0");
   CheckPlotPath(output);
   const PlotSize plotSize = ParsePlotSize(size);
   Recording recording = ReadRecording(input);

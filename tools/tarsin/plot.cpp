@@ -13,6 +13,7 @@
 #include <memory>
 #include <numbers>
 #include <random>
+#include <vector>
 
 #include "failure.h"
 #include "palette.h"
@@ -32,6 +33,7 @@ Axis NiceAxis(double low, double high, int ticks) {
     high += pad;
   }
   const double rough = (high - low) / ticks;
+  if (!std::isfinite(rough)) return {low, high, 0};  // no ticks
   const double magnitude = std::pow(10, std::floor(std::log10(rough)));
   double step = magnitude * 10;
   for (double factor : {1.0, 2.0, 2.5, 5.0})
@@ -89,9 +91,15 @@ class Painter {
     x_ = {x0 * unit_.scale, (x0 + span) * unit_.scale, 0};
     x_.step = NiceAxis(x_.low, x_.high, 10).step;
     x_.low = std::floor(x_.low / x_.step) * x_.step;
-    const auto [lowest, highest] = std::minmax_element(rec_.values.begin(), rec_.values.end());
-    const double pad = (*highest - *lowest) * 0.05;
-    y_ = NiceAxis(*lowest - pad, *highest + pad, 8);
+    double lowest = INFINITY, highest = -INFINITY;
+    for (double value : rec_.values)
+      if (std::isfinite(value)) {
+        lowest = std::min(lowest, value);
+        highest = std::max(highest, value);
+      }
+    if (lowest > highest) lowest = highest = 0;
+    const double pad = (highest - lowest) * 0.05;
+    y_ = NiceAxis(lowest - pad, highest + pad, 8);
   }
 
   void Draw(const std::string& title) {
@@ -121,11 +129,19 @@ class Painter {
     return rec_.dt > 0 ? (rec_.t0 + double(k) * rec_.dt) * unit_.scale : double(k);
   }
 
+  static std::vector<double> Ticks(const Axis& axis) {
+    std::vector<double> ticks;
+    if (!(axis.step > 0) || !std::isfinite(axis.step)) return ticks;
+    for (double t = std::ceil(axis.low / axis.step) * axis.step;
+         t <= axis.high + axis.step * 1e-9 && ticks.size() < 50; t += axis.step)
+      ticks.push_back(t);
+    return ticks;
+  }
+
   void Grid() {
     cairo_set_line_width(cr_, 1);
     cairo_set_font_size(cr_, 13);
-    for (double t = std::ceil(x_.low / x_.step) * x_.step; t <= x_.high + x_.step * 1e-9;
-         t += x_.step) {
+    for (double t : Ticks(x_)) {
       cairo_set_source_rgb(cr_, 0.88, 0.88, 0.88);
       cairo_move_to(cr_, std::round(X(t)) + 0.5, top_);
       cairo_line_to(cr_, std::round(X(t)) + 0.5, bottom_);
@@ -133,7 +149,7 @@ class Painter {
       cairo_set_source_rgb(cr_, 0.2, 0.2, 0.2);
       Text(cr_, X(t), bottom_ + 8, TickLabel(t, x_.step), 0.5, 0);
     }
-    for (double v = y_.low; v <= y_.high + y_.step * 1e-9; v += y_.step) {
+    for (double v : Ticks(y_)) {
       cairo_set_source_rgb(cr_, 0.88, 0.88, 0.88);
       cairo_move_to(cr_, left_, std::round(Y(v)) + 0.5);
       cairo_line_to(cr_, right_, std::round(Y(v)) + 0.5);
@@ -169,19 +185,36 @@ class Painter {
   // keep their peaks.
   void Trace(const double* row) {
     const size_t columns = size_t(right_ - left_);
+    // Samples that are not finite numbers leave a gap.
+    bool drawing = false;
     if (rec_.samples <= 2 * columns) {
-      for (size_t k = 0; k < rec_.samples; ++k)
-        (k ? cairo_line_to : cairo_move_to)(cr_, X(TimeOf(k)), Y(row[k]));
+      for (size_t k = 0; k < rec_.samples; ++k) {
+        if (!std::isfinite(row[k])) {
+          drawing = false;
+          continue;
+        }
+        (drawing ? cairo_line_to : cairo_move_to)(cr_, X(TimeOf(k)), Y(row[k]));
+        drawing = true;
+      }
       return;
     }
     for (size_t column = 0, k = 0; column < columns; ++column) {
       const size_t end = (column + 1) * rec_.samples / columns;
       if (k >= end) continue;
-      const auto [low, high] = std::minmax_element(row + k, row + end);
       const double x = X(TimeOf(k));
-      (column ? cairo_line_to : cairo_move_to)(cr_, x, Y(low < high ? *low : *high));
-      cairo_line_to(cr_, x, Y(low < high ? *high : *low));
-      k = end;
+      size_t low = end, high = end;  // positions of the column's extremes
+      for (; k < end; ++k)
+        if (std::isfinite(row[k])) {
+          if (low == end || row[k] < row[low]) low = k;
+          if (high == end || row[k] > row[high]) high = k;
+        }
+      if (low == end) {
+        drawing = false;
+        continue;
+      }
+      (drawing ? cairo_line_to : cairo_move_to)(cr_, x, Y(row[std::min(low, high)]));
+      cairo_line_to(cr_, x, Y(row[std::max(low, high)]));
+      drawing = true;
     }
   }
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -116,6 +117,8 @@ Recording ReadCsv(const std::string& path) {
     }
   }
   if (rows.empty() || rows.front().empty()) Unreadable(path, "no samples");
+  if (!(std::isfinite(recording.dt) && recording.dt > 0)) recording.dt = 0;
+  if (!std::isfinite(recording.t0)) recording.t0 = 0;
   recording.records = rows.size() / recording.channels.size();
   recording.samples = rows.front().size();
   for (const auto& row : rows) {
@@ -130,8 +133,16 @@ std::string DictValue(const std::string& dict, const std::string& key) {
   if (at == std::string::npos) return {};
   size_t start = dict.find(':', at) + 1;
   while (start < dict.size() && dict[start] == ' ') ++start;
+  if (start == 0 || start >= dict.size()) return {};
   const size_t end = dict[start] == '(' ? dict.find(')', start) + 1 : dict.find(',', start);
   return dict.substr(start, end - start);
+}
+
+// *product = a * b unless that overflows.
+bool MultiplyOverflows(size_t a, size_t b, size_t* product) {
+  if (a != 0 && b > SIZE_MAX / a) return true;
+  *product = a * b;
+  return false;
 }
 
 Recording ReadNpy(const std::string& path) {
@@ -144,10 +155,12 @@ Recording ReadNpy(const std::string& path) {
   const std::string descr = DictValue(dict, "descr");
   const bool fortran = DictValue(dict, "fortran_order") == "True";
   std::vector<size_t> shape;
-  for (std::string_view part : Split(DictValue(dict, "shape"), ',')) {
+  const std::string shapeText = DictValue(dict, "shape");
+  for (std::string_view part : Split(shapeText, ',')) {
     std::string digits;
     for (char c : part)
       if (std::isdigit(static_cast<unsigned char>(c))) digits += c;
+    if (digits.size() > 12) Unreadable(path, "dimension too large");
     if (!digits.empty()) shape.push_back(std::stoull(digits));
   }
   if (descr != "'<f8'" && descr != "'<i2'")
@@ -158,10 +171,14 @@ Recording ReadNpy(const std::string& path) {
   recording.raw = descr == "'<i2'";
   recording.samples = shape[1];
   recording.records = shape.size() == 3 ? shape[2] : 1;
-  for (size_t c = 0; c < shape[0]; ++c) recording.channels.push_back(fmt::format("row {}", c));
-  const size_t count = shape[0] * recording.samples * recording.records;
   const size_t width = recording.raw ? 2 : 8;
-  if (content.size() - 10 - length < count * width) Unreadable(path, "file shorter than its shape");
+  size_t count = 0, bytes = 0;
+  if (MultiplyOverflows(shape[0], recording.samples, &count) ||
+      MultiplyOverflows(count, recording.records, &count) ||
+      MultiplyOverflows(count, width, &bytes) || content.size() - 10 - length < bytes)
+    Unreadable(path, "file shorter than its shape");
+  if (count == 0) Unreadable(path, "no samples");
+  for (size_t c = 0; c < shape[0]; ++c) recording.channels.push_back(fmt::format("row {}", c));
   const char* data = content.data() + 10 + length;
   recording.values.resize(count);
   for (size_t r = 0; r < recording.records; ++r)
