@@ -142,8 +142,10 @@ void Describe(Recording& recording, const std::vector<VoTarsinReadInfo>& records
 class Progress {
  public:
   explicit Progress(double duration) : duration_(duration), shown_(IsTerminal(stderr)) {}
-  ~Progress() {
+  ~Progress() { Clear(); }
+  void Clear() {
     if (shown_ && drawn_) fmt::print(stderr, "\r{:79}\r", "");
+    drawn_ = false;
   }
   void Update(double elapsed, uint64_t samples) {
     if (!shown_ || elapsed - last_ < 0.1) return;
@@ -232,6 +234,7 @@ void Continuous(const Device& device, const AcquireOptions& options, uint32_t ro
     elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     progress.Update(elapsed, total);
   } while (elapsed < options.duration);
+  progress.Clear();
   const ReadInfo last = ReadInfo::Decode(info.front());
   const bool overflow = last.state == VOTARSIN_STREAM_STATE_OVERFLOW;
   PrintError(
