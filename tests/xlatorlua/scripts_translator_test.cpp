@@ -338,6 +338,40 @@ TEST_F(ScriptsStaticDesc, WithoutTheSharedErrorsDirectorySettingTheCallFails) {
   EXPECT_NE(context.find("expandPath"), std::string::npos) << context;
 }
 
+// The bootstrap's message handler concatenates the message as it is: an error
+// value that is neither a string nor a number fails the handler, and the
+// interpreter hands that failure to the handler again.
+TEST(ScriptsMessageHandler, ErrorValuesThatCannotBeConcatenatedFailTheHandler) {
+  Translator translator = NewTranslator();
+  ASSERT_NE(translator, nullptr);
+  const std::pair<const char*, const char*> cases[] = {
+      {"error({})", "table"}, {"error()", "nil"}, {"error(true)", "boolean"}};
+  for (const auto& [raise, type] : cases) {
+    Eval(translator.get(),
+         std::string("mxlator.getStaticDesc = function() ") + raise + " end return ''");
+    voerr::Status status;
+    EXPECT_EQ(StaticDesc(translator.get(), -1, 0, status), std::nullopt) << raise;
+    ASSERT_EQ(status.code(), kSoftwareFault) << raise;
+    const std::string message =
+        StringAt(status.contextText(), {"internal_error", "string"}).value_or("");
+    EXPECT_EQ(message.rfind("voxlatorlua.lua:", 0), 0u) << message;
+    EXPECT_NE(message.find(std::string(": attempt to concatenate local 'message' (a ") + type +
+                           " value)\nstack traceback:\n"),
+              std::string::npos)
+        << message;
+  }
+  // Strings and numbers get their traceback.
+  Eval(translator.get(), "mxlator.getStaticDesc = function() error(12.5, 0) end return ''");
+  voerr::Status status;
+  EXPECT_EQ(StaticDesc(translator.get(), -1, 0, status), std::nullopt);
+  EXPECT_EQ(IntAt(status.contextText(), {"internal_error", "code"}), 2);
+  EXPECT_EQ(StringAt(status.contextText(), {"internal_error", "string"})
+                .value_or("")
+                .rfind("12.5\nstack traceback:", 0),
+            0u)
+      << status.contextText();
+}
+
 // The descriptions the build installs, in every language, come out as their
 // UTF-8 sources say.
 TEST(ScriptsBuildData, EveryInstalledDescriptionInEveryLanguage) {

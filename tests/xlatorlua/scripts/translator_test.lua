@@ -144,6 +144,19 @@ test("the message handler appends a traceback", function()
   local ok, message = harness.call(function() error("boom", 0) end)
   expect(not ok, "call failed")
   expectEq(string.sub(message, 1, 22), "boom\nstack traceback:\n", "message")
+  ok, message = harness.call(function() error(7, 0) end)
+  expectEq(string.sub(message, 1, 19), "7\nstack traceback:\n", "number message")
+end)
+
+test("an error value that cannot be concatenated fails the message handler", function()
+  -- The interpreter hands the handler's own error to the handler again.
+  harness.newState()
+  for _, case in ipairs({ { {}, "table" }, { true, "boolean" }, { nil, "nil" } }) do
+    local ok, message = harness.call(function() error(case[1]) end)
+    expect(not ok, "call failed")
+    expect(string.find(message, "voxlatorlua.lua:%d+: attempt to concatenate local 'message' %(a " ..
+                       case[2] .. " value%)\nstack traceback:\n"), message)
+  end
 end)
 
 test("modules are tables or globals as the host expects", function()
