@@ -57,6 +57,10 @@ def main(argv: Optional[List[str]] = None) -> int:
     args = parser.parse_args(argv)
     try:
         return info(args.resource, args.channels)
+    except BrokenPipeError:
+        # The reader went away (`| head`); what it wanted it has.
+        sys.stdout = None
+        return 0
     except (VoTarsinError, OSError) as error:
         print(f"votarsin: {error}", file=sys.stderr)
         return 1

@@ -94,7 +94,7 @@ def library() -> ctypes.CDLL:
             else:
                 tried = "\n".join(failures)
                 raise OSError(
-                    f"votarsin: cannot load the votarsinapi library; tried\n{tried}\n"
+                    f"cannot load the votarsinapi library; tried\n{tried}\n"
                     f"Set {ENVIRONMENT_VARIABLE} to the library's path, or install it where "
                     "the system loader finds it.")
         return _library
