@@ -54,14 +54,26 @@ _PROTOTYPES = {
 }
 
 
+def _installed_beside(package: Path) -> List[Path]:
+    """Directories of a library installed with the package: the package's own, and those of
+    the installation prefix that holds it (PREFIX/lib/python3.X/site-packages/votarsin gives
+    PREFIX/lib, and PREFIX/bin for a DLL)."""
+    places = [package]
+    for ancestor in package.parents:
+        if ancestor.name.lower() == "lib":
+            places += [ancestor, ancestor.parent / "bin"]
+            break
+    return places
+
+
 def _candidates() -> List[str]:
     """Where to look, in order: the variable alone when set, else beside the package, else the
     system loader's search by file name."""
     explicit = os.environ.get(ENVIRONMENT_VARIABLE)
     if explicit:
         return [explicit]
-    here = Path(__file__).resolve().parent
-    beside = [str(here / name) for name in _FILE_NAMES if (here / name).exists()]
+    beside = [str(place / name) for place in _installed_beside(Path(__file__).resolve().parent)
+              for name in _FILE_NAMES if (place / name).exists()]
     return beside + list(_FILE_NAMES)
 
 

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix and builds a consumer against it
 # twice, with find_package and with pkg-config; then checks the .deb packages'
-# file lists. Usage: check_install.sh BUILD_DIR C_COMPILER
+# file lists. Usage: check_install.sh BUILD_DIR C_COMPILER PYTHON
 set -euo pipefail
-build=$(cd "$1" && pwd) cc=$2
+build=$(cd "$1" && pwd) cc=$2 python=${3:-}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -24,6 +24,17 @@ test -L "$prefix/lib/libvotarsinapi.so" && test -L "$prefix/lib/libvotarsinapi.s
   fail "SONAME links missing"
 grep -qx "VOSHAREDDIR=$prefix/share/votarsinapi" "$prefix/etc/corvane/registry.ini" ||
   fail "registry does not name the prefix's data"
+
+# The Python package installed into the same prefix finds the library there.
+[ -n "$python" ] || fail "no python3 with numpy (python3-numpy)"
+site=$prefix/lib/python3/dist-packages
+mkdir -p "$site" && cp -r "$here/../../python/votarsin" "$site/"
+found=$(PYTHONPATH=$site PYTHONDONTWRITEBYTECODE=1 "$python" -c '
+import votarsin
+with votarsin.open("SIM0") as s:
+    s.restart_simulation(seed=1)
+    print(votarsin.library_path(), s.acquire("AI0-AI3", 100).data.shape)')
+[ "$found" = "$prefix/lib/libvotarsinapi.so.0 (4, 100)" ] || fail "Python package: $found"
 
 cmake -S "$here/consumer" -B "$work/cmake" -G Ninja -DCMAKE_C_COMPILER="$cc" \
   -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
