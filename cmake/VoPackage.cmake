@@ -1,8 +1,9 @@
 # What an installation offers consumers: a CMake package with the imported
 # target votarsinapi::votarsinapi, a pkg-config file, and CPack packages.
 # Components: "library" (library, header, data, package files, examples'
-# sources) and "simulation" (the stand-ins, which a real installation leaves
-# out).
+# sources; also whatever install() names no component, so a program installed
+# to bin/ with INSTALL_RPATH "$ORIGIN/../lib" joins the library's package) and
+# "simulation" (the stand-ins, which a real installation leaves out).
 
 # The header's version macros and project() must agree.
 foreach(part MAJOR MINOR PATCH)

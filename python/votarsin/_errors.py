@@ -4,7 +4,7 @@ from __future__ import annotations
 
 import ctypes
 import warnings
-from typing import Optional
+from typing import Any
 
 from ._library import library
 
@@ -15,14 +15,14 @@ _TEXT_SIZE = 8192
 SIMULATION_UNAVAILABLE = -1
 
 
-def describe(code: int, session: Optional[int] = None) -> str:
-    """Text of a status code; with a session handle, including what the driver recorded about its
-    last failure with that code."""
+def describe(code: int, session: Any = None) -> str:
+    """Text of a status code; with a session (a Session or its handle), including what the
+    driver recorded about its last failure with that code."""
     if not isinstance(code, int) or isinstance(code, bool):
         raise TypeError(f"code must be an int, not {type(code).__name__}")
     if not -(2**31) <= code < 2**31:
         raise ValueError(f"code {code} is not a 32-bit status")
-    handle = 0 if session is None else int(session)
+    handle = 0 if session is None else int(getattr(session, "handle", session))
     buffer = ctypes.create_string_buffer(_TEXT_SIZE)
     status = library().voTarsin_GetError(handle, code, _TEXT_SIZE, buffer)
     if status != 0:
