@@ -7,8 +7,6 @@ from typing import Dict, Mapping, NamedTuple, Tuple, Union
 
 # Type of each class: the ID's top four bits. The low 16 bits 0xFFFF are never a valid ID.
 TYPES: Dict[int, str] = {1: "Int32", 2: "Double", 3: "String", 4: "Boolean", 5: "UInt64"}
-PYTHON_TYPES: Dict[str, type] = {"Int32": int, "Double": float, "String": str, "Boolean": bool,
-                                 "UInt64": int}
 
 
 class Attribute(NamedTuple):

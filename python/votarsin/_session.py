@@ -11,7 +11,7 @@ from typing import Any, NamedTuple, Optional, Union
 
 import numpy as np
 
-from ._attributes import PYTHON_TYPES, Attribute, lookup
+from ._attributes import Attribute, lookup
 from ._errors import SIMULATION_UNAVAILABLE, VoTarsinError, check, describe
 from ._library import library
 
