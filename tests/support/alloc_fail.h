@@ -10,6 +10,9 @@
 // realloc returns null (realloc leaves the block as it was), a failed throwing
 // operator new throws std::bad_alloc, a failed nothrow one returns null.
 // realloc to size 0 frees and is never failed. free is never failed.
+// Not counted: posix_memalign, aligned_alloc, memalign, and under a sanitizer
+// the C library functions it serves from its own allocator (strdup and the
+// like); the library's code and its third-party parts use none of them.
 //
 // Typical walk over every site of one call:
 //   vo::test::AllocFailer failer;
