@@ -10,8 +10,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ clang pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson)
-packages+=(libcli11-dev libfmt-dev libcairo2-dev python3-numpy)  # tarsin and its tests
+          libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson
+          python3 python3-numpy python3-pytest python3-setuptools)
+packages+=(libcli11-dev libfmt-dev libcairo2-dev)  # tarsin
 
 install_missing() {
   local missing=()
