@@ -332,7 +332,7 @@ std::string DataWriter::Commit() {
   return fmt::format(
       "{}: {} little-endian, {} channels interleaved per sample, {} samples per "
       "channel{}",
-      path_, raw_ ? "int16" : "float64", channels_, perRecord,
+      path_ == "-" ? "standard output" : path_, raw_ ? "int16" : "float64", channels_, perRecord,
       records_ > 1 ? fmt::format(", {} records one after the other", records_) : "");
 }
 
