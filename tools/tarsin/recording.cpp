@@ -330,9 +330,10 @@ std::string DataWriter::Commit() {
   }
   if (format_ != Format::Bin) return {};
   return fmt::format(
-      "{}: {} little-endian, {} channels interleaved per sample, {} samples per "
+      "{}: {} little-endian, {} channel{} interleaved per sample, {} samples per "
       "channel{}",
-      path_ == "-" ? "standard output" : path_, raw_ ? "int16" : "float64", channels_, perRecord,
+      path_ == "-" ? "standard output" : path_, raw_ ? "int16" : "float64", channels_,
+      channels_ == 1 ? "" : "s", perRecord,
       records_ > 1 ? fmt::format(", {} records one after the other", records_) : "");
 }
 
