@@ -32,6 +32,17 @@ bool hasModuleSuffix(const char* dot) noexcept {
   return dot != nullptr && (std::strcmp(dot, ".lua") == 0 || std::strcmp(dot, ".luac") == 0);
 }
 
+// The preload entry of a module checked at build time: undumps the chunk
+// and runs it with require's arguments. Most reports need a few of the
+// modules, so the others are never loaded. upvalue 1: the EmbeddedModule.
+int loadOnRequire(lua_State* L) {
+  const auto* module = static_cast<const EmbeddedModule*>(lua_touserdata(L, lua_upvalueindex(1)));
+  if (luaL_loadbuffer(L, module->data, module->size, module->fileName) != 0) lua_error(L);
+  lua_insert(L, 1);
+  lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+  return lua_gettop(L);
+}
+
 int addPreloadsProtected(lua_State* L) {
   auto* call = static_cast<PreloadCall*>(lua_touserdata(L, 1));
   lua_getglobal(L, LUA_LOADLIBNAME);
@@ -40,7 +51,10 @@ int addPreloadsProtected(lua_State* L) {
   for (const EmbeddedModule& module : call->modules) {
     const char* dot = std::strrchr(module.fileName, '.');
     if (!hasModuleSuffix(dot)) continue;
-    if (luaL_loadbuffer(L, module.data, module.size, module.fileName) != 0) {
+    if (call->modules.checkedAtBuild) {
+      lua_pushlightuserdata(L, const_cast<EmbeddedModule*>(&module));
+      lua_pushcclosure(L, loadOnRequire, 1);
+    } else if (luaL_loadbuffer(L, module.data, module.size, module.fileName) != 0) {
       std::fprintf(stderr, "ERROR: Failed to load \"%s\": %s\n", module.fileName,
                    lua_tostring(L, -1));
       lua_pop(L, 1);

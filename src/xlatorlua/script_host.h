@@ -7,10 +7,12 @@
 //  1. a new state (default allocator);
 //  2. the libraries of libraries.h, each opened in its own protected call
 //     with its name as the only argument;
-//  3. the embedded modules (embedded_modules.h) compiled into
-//     package.preload under their file name without the last suffix; only
-//     ".lua" and ".luac" files are taken. A module that does not compile is
-//     reported on the standard error stream as
+//  3. the embedded modules (embedded_modules.h) installed in package.preload
+//     under their file name without the last suffix; only ".lua" and ".luac"
+//     files are taken. The modules of a set checked at build time are
+//     undumped on their first require; the modules of any other set are
+//     compiled here, and one that does not compile is reported on the
+//     standard error stream as
 //       ERROR: Failed to load "<file>": <compiler message>
 //     and fails the creation once every module has been tried;
 //  4. in one protected call, require("voxlatorlua") (the bootstrap module,
