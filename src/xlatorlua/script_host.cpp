@@ -8,6 +8,7 @@
 
 #include "status/codes.h"
 #include "xlatorlua/lua_support.h"
+#include "xlatorlua/state_arena.h"
 
 namespace voxlatorlua {
 
@@ -224,6 +225,24 @@ void fillHead(ScriptTranslator& object) noexcept {
   object.state = nullptr;
 }
 
+// A state of its own arena, unless the configuration names an allocator.
+lua_State* newState(const HostConfig& config) noexcept {
+  if (config.allocator != nullptr) {
+    lua_State* L = lua_newstate(config.allocator, config.allocatorContext);
+    if (L != nullptr) lua_atpanic(L, panicHandler);
+    return L;
+  }
+  StateArena* arena = StateArena::create();
+  if (arena == nullptr) return nullptr;
+  lua_State* L = lua_newstate(StateArena::allocate, arena);
+  if (L == nullptr) {
+    StateArena::destroy(arena);
+    return nullptr;
+  }
+  lua_atpanic(L, panicHandler);
+  return L;
+}
+
 ScriptTranslator* asScriptTranslator(voxlator::TranslatorInterface* translator) noexcept {
   return reinterpret_cast<ScriptTranslator*>(translator);
 }
@@ -236,20 +255,14 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
   fillHead(object);
   auto started = std::chrono::steady_clock::now();
 
-  lua_State* L = nullptr;
-  if (config.allocator != nullptr) {
-    L = lua_newstate(config.allocator, config.allocatorContext);
-    if (L != nullptr) lua_atpanic(L, panicHandler);
-  } else {
-    L = luaL_newstate();
-  }
+  lua_State* L = newState(config);
   if (L == nullptr) {
     VOERR_RAISE(status, voerr::kMemoryFull, voerr::kMemoryFullName)
         .object("voxlatorlua_debug", {{"debug", "failed to create lua state"}});
     return;
   }
   if (status.isError()) {
-    lua_close(L);
+    closeScriptState(L);
     return;
   }
 
@@ -257,7 +270,7 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
     const int result = lua_cpcall(L, openLibraryProtected, const_cast<LibrarySpec*>(&library));
     if (result != 0) {
       const ErrorObject error = takeErrorObject(L);
-      lua_close(L);
+      closeScriptState(L);
       auto at = VOERR_RAISE(status, voerr::kSoftwareFault, voerr::kSoftwareFaultName);
       appendInternalError(at, result, error);
       at.object("voxlatorlua_debug", {{"debug", "failed to load lua lib"}, {"lib", library.name}});
@@ -273,7 +286,7 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
   if (preloadResult != 0 || preload.failures != 0) {
     ErrorObject error;
     if (preloadResult != 0) error = takeErrorObject(L);
-    lua_close(L);
+    closeScriptState(L);
     auto at = VOERR_RAISE(status, voerr::kSoftwareFault, voerr::kSoftwareFaultName);
     // Compiler messages went to the standard error stream.
     appendInternalError(at, preloadResult != 0 ? preloadResult : 1, error);
@@ -287,7 +300,7 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
   const int setupResult = lua_cpcall(L, setupProtected, &setup);
   if (setupResult != 0) {
     const ErrorObject error = takeErrorObject(L);
-    lua_close(L);
+    closeScriptState(L);
     auto at = VOERR_RAISE(status, voerr::kSoftwareFault, voerr::kSoftwareFaultName);
     appendInternalError(at, setupResult, error);
     at.object(
@@ -300,10 +313,17 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
   object.state = L;
 }
 
+void closeScriptState(lua_State* L) noexcept {
+  void* context = nullptr;
+  const lua_Alloc allocator = lua_getallocf(L, &context);
+  lua_close(L);
+  if (allocator == StateArena::allocate) StateArena::destroy(static_cast<StateArena*>(context));
+}
+
 void destroyScriptTranslator(voxlator::TranslatorInterface* translator) noexcept {
   if (translator == nullptr) return;
   ScriptTranslator* object = asScriptTranslator(translator);
-  if (object->state != nullptr) lua_close(object->state);
+  if (object->state != nullptr) closeScriptState(object->state);
   delete object;
 }
 

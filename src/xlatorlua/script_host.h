@@ -4,7 +4,8 @@
 //
 // A ScriptTranslator begins with the TranslatorInterface head of the
 // translator manager and owns one interpreter state. Creation, in order:
-//  1. a new state (default allocator);
+//  1. a new state, its memory from an arena of its own (state_arena.h)
+//     unless the configuration names an allocator;
 //  2. the libraries of libraries.h, each opened in its own protected call
 //     with its name as the only argument;
 //  3. the embedded modules (embedded_modules.h) installed in package.preload
@@ -70,7 +71,7 @@ struct CreationTimes {
 struct HostConfig {
   ModuleSet modules = embeddedModules();
   LibrarySet libraries = standardLibraries();
-  InterpreterAllocator allocator = nullptr;  // null: the interpreter's default allocator
+  InterpreterAllocator allocator = nullptr;  // null: an arena of the state's own
   void* allocatorContext = nullptr;
   CreationTimes* times = nullptr;  // filled when given
 };
@@ -82,6 +83,10 @@ struct HostConfig {
 void createScriptTranslator(ScriptTranslator& object, const char* name,
                             const char* registrationInfo, voerr::Status& status,
                             const HostConfig& config = HostConfig()) noexcept;
+
+// Closes a state made by createScriptTranslator (finalisers run) and
+// releases its memory.
+void closeScriptState(lua_State* L) noexcept;
 
 // The translator operations (the head's slots).
 void destroyScriptTranslator(voxlator::TranslatorInterface* translator) noexcept;

@@ -468,7 +468,7 @@ TEST_F(DescriptionTest, UnmapErrorCodeIsDefinedByTheFactory) {
                                       TestConfig());
   ASSERT_NE(object.state, nullptr);
   EXPECT_EQ(Eval(object.state, "return vomxl_unmapErrorCode"), "nil");
-  lua_close(object.state);
+  voxlatorlua::closeScriptState(object.state);
 }
 
 // ---- allocation failures ----
