@@ -6,6 +6,18 @@
 #include <cstring>
 #include <new>
 
+// Under AddressSanitizer, free blocks and unused chunk space are poisoned,
+// so that a use after free inside the arena is caught as with the C
+// library's allocator.
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define VO_ARENA_POISON(block, size) ASAN_POISON_MEMORY_REGION(block, size)
+#define VO_ARENA_UNPOISON(block, size) ASAN_UNPOISON_MEMORY_REGION(block, size)
+#else
+#define VO_ARENA_POISON(block, size) ((void)(block), (void)(size))
+#define VO_ARENA_UNPOISON(block, size) ((void)(block), (void)(size))
+#endif
+
 namespace voxlatorlua {
 
 namespace {
@@ -26,6 +38,7 @@ StateArena* StateArena::create() noexcept { return new (std::nothrow) StateArena
 void StateArena::destroy(StateArena* arena) noexcept {
   if (arena == nullptr) return;
   for (Chunk* chunk = arena->chunks_; chunk != nullptr;) {
+    VO_ARENA_UNPOISON(chunk, kChunkBytes);
     Chunk* next = chunk->next;
     std::free(chunk);
     chunk = next;
@@ -35,11 +48,12 @@ void StateArena::destroy(StateArena* arena) noexcept {
 
 void* StateArena::take(size_t size) noexcept {
   const size_t sizeClass = classOf(size);
+  const size_t bytes = (sizeClass + 1) * kGranule;
   if (FreeBlock* block = free_[sizeClass]) {
+    VO_ARENA_UNPOISON(block, bytes);
     free_[sizeClass] = block->next;
     return block;
   }
-  const size_t bytes = (sizeClass + 1) * kGranule;
   if (static_cast<size_t>(end_ - next_) < bytes) {
     auto* chunk = static_cast<Chunk*>(std::malloc(kChunkBytes));
     if (chunk == nullptr) return nullptr;
@@ -47,9 +61,11 @@ void* StateArena::take(size_t size) noexcept {
     chunks_ = chunk;
     next_ = reinterpret_cast<char*>(chunk) + kChunkHeader;
     end_ = reinterpret_cast<char*>(chunk) + kChunkBytes;
+    VO_ARENA_POISON(next_, kChunkBytes - kChunkHeader);
   }
   void* block = next_;
   next_ += bytes;
+  VO_ARENA_UNPOISON(block, bytes);
   return block;
 }
 
@@ -71,6 +87,7 @@ void StateArena::give(void* block, size_t size) noexcept {
   auto* freed = static_cast<FreeBlock*>(block);
   freed->next = free_[classOf(size)];
   free_[classOf(size)] = freed;
+  VO_ARENA_POISON(block, (classOf(size) + 1) * kGranule);
 }
 
 void* StateArena::resize(void* block, size_t oldSize, size_t newSize) noexcept {
