@@ -8,11 +8,15 @@
 #                      labelled "threads" (build-tsan/) and the Windows pass
 #   ./build.sh windows cross-build votarsinapi.dll with mingw-w64 (build-win/),
 #                      run its tests under wine and the acquisition example
+#   ./build.sh bench   build Release (build-release/), run every benchmark and
+#                      print one table of figures beside their baselines
 set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ clang pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson)
+          libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson
+          python3 python3-numpy python3-pytest python3-setuptools)
+packages+=(libcli11-dev libfmt-dev libcairo2-dev)  # tarsin
 
 install_missing() {
   local missing=()
@@ -78,7 +82,7 @@ windows_pass() {
   cmake -S . -B build-win -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_C_FLAGS_RELEASE="-O1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DVO_HOST_TOOLS_DIR="$PWD/build/bin" -DVO_BUILD_BENCH=OFF >/dev/null
+    -DVO_HOST_TOOLS_DIR="$PWD/build/bin" -DVO_BUILD_BENCH=OFF -DVO_BUILD_TOOLS=OFF >/dev/null
   cmake --build build-win -j "$jobs"
   wine reg import build-win/etc/corvane/votarsinapi.reg </dev/null >/dev/null 2>&1
   # The translator manager is looked for in the system folder only.
@@ -94,10 +98,15 @@ case "${1:-build}" in
     build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     ;;
   demo)
-    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # Only the product: no test or benchmark target.
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j "$jobs" --target vo_demo
     ./build/bin/votarsin_demo
     ./build/bin/votarsin_acquire
     ./build/bin/votarsin_maintenance
+    ./build/bin/tarsin acquire SIM0 --channels AI0-AI3 --samples 1000 \
+      --trigger analog:AI0:0.2:rising --plot build/acquisition.png
+    echo "build.sh: the acquisition's picture is $PWD/build/acquisition.png"
     ;;
   test)
     build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -116,8 +125,12 @@ case "${1:-build}" in
   windows)
     windows_pass
     ;;
+  bench)
+    build_tree build-release -DCMAKE_BUILD_TYPE=Release -DVO_BUILD_TESTS=OFF
+    python3 bench/report.py build-release/bin
+    ;;
   *)
-    echo "usage: $0 [build|demo|test|windows]" >&2
+    echo "usage: $0 [build|demo|test|windows|bench]" >&2
     exit 2
     ;;
 esac
