@@ -40,12 +40,14 @@ bool takeFailure() {
   return left > 0;
 }
 
+// A handle whose block is null (an empty handle) gets a new block.
 int32_t resizeBlock(GxHandle handle, size_t size) {
   ++gResizes;
   if (takeFailure()) return GXRT_MEMORY_FULL;
   void* old = *handle;
-  const size_t oldSize = sizeOf(old);
-  char* base = static_cast<char*>(std::realloc(static_cast<char*>(old) - kHeader, kHeader + size));
+  const size_t oldSize = old ? sizeOf(old) : 0;
+  char* base = static_cast<char*>(
+      std::realloc(old ? static_cast<char*>(old) - kHeader : nullptr, kHeader + size));
   if (!base) return GXRT_MEMORY_FULL;
   *reinterpret_cast<size_t*>(base) = size;
   if (size > oldSize) std::memset(base + kHeader + oldSize, 0, size - oldSize);
@@ -92,7 +94,7 @@ int32_t DSGetHandleSize(GxHandle handle) {
 }
 
 int32_t DSSetHandleSize(GxHandle handle, size_t size) {
-  if (!handle || !*handle) return GXRT_ARGUMENT_ERROR;
+  if (!handle) return GXRT_ARGUMENT_ERROR;
   return resizeBlock(handle, size);
 }
 
