@@ -1,7 +1,8 @@
 # lua-cjson compiled from the source of Debian's package, with
 # patches/lua-cjson-memory-errors.patch applied at build time: running out of
-# memory raises a Lua error instead of ending the process, and the buffers of
-# encode and decode are freed when an error unwinds them.
+# memory raises a Lua error instead of ending the process, the buffers of
+# encode and decode are freed when an error unwinds them, and states on
+# several threads may open the module at once.
 #
 #   vo_lua_cjson_source_dir(<out>)
 #     The unpacked Debian source of lua-cjson, fetched into VO_DEBIAN_SRC_DIR
