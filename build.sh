@@ -6,6 +6,8 @@
 #                      AddressSanitizer+UndefinedBehaviorSanitizer pass
 #                      (build-asan/) and a ThreadSanitizer pass of the tests
 #                      labelled "threads" (build-tsan/)
+#   ./build.sh bench   build Release (build-release/), run every benchmark and
+#                      print one table of figures beside their baselines
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -73,8 +75,12 @@ case "${1:-build}" in
     cmake --build build-tsan -j "$jobs" --target votarsinapi vo_thread_tests
     run_tests build-tsan -L threads
     ;;
+  bench)
+    build_tree build-release -DCMAKE_BUILD_TYPE=Release -DVO_BUILD_TESTS=OFF
+    python3 bench/report.py build-release/bin
+    ;;
   *)
-    echo "usage: $0 [build|demo|test]" >&2
+    echo "usage: $0 [build|demo|test|bench]" >&2
     exit 2
     ;;
 esac
