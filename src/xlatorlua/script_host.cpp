@@ -7,6 +7,7 @@
 #include <string>
 
 #include "status/codes.h"
+#include "xlatorlua/checked_chunk.h"
 #include "xlatorlua/lua_support.h"
 #include "xlatorlua/state_arena.h"
 
@@ -33,12 +34,18 @@ bool hasModuleSuffix(const char* dot) noexcept {
   return dot != nullptr && (std::strcmp(dot, ".lua") == 0 || std::strcmp(dot, ".luac") == 0);
 }
 
-// The preload entry of a module checked at build time: undumps the chunk
-// and runs it with require's arguments. Most reports need a few of the
+// The preload entry of a module checked at build time: loads the chunk (a
+// precompiled one without the checks that the build has made) and runs it
+// with require's arguments. Most reports need a few of the
 // modules, so the others are never loaded. upvalue 1: the EmbeddedModule.
 int loadOnRequire(lua_State* L) {
   const auto* module = static_cast<const EmbeddedModule*>(lua_touserdata(L, lua_upvalueindex(1)));
-  if (luaL_loadbuffer(L, module->data, module->size, module->fileName) != 0) lua_error(L);
+  const bool precompiled = module->size >= sizeof LUA_SIGNATURE - 1 &&
+                           std::memcmp(module->data, LUA_SIGNATURE, sizeof LUA_SIGNATURE - 1) == 0;
+  const int loaded =
+      precompiled ? voxlatorlua_loadCheckedChunk(L, module->data, module->size, module->fileName)
+                  : luaL_loadbuffer(L, module->data, module->size, module->fileName);
+  if (loaded != 0) lua_error(L);
   lua_insert(L, 1);
   lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
   return lua_gettop(L);
