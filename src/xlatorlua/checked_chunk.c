@@ -1,7 +1,7 @@
 /* The interpreter's undumper is compiled a second time for this file, as
-   voxlatorlua_undumpChecked and without its checks (vo_lua_checked_chunk in
-   CMakeLists.txt); the frame around it is the interpreter's protected
-   parser for one binary chunk. */
+   voxlatorlua_undumpChecked and without its checks (lundump.c among the
+   sources of vo_xlatorlua in CMakeLists.txt); the frame around it is the
+   interpreter's protected parser for one binary chunk. */
 #include "xlatorlua/checked_chunk.h"
 
 #include "ldo.h"
