@@ -65,8 +65,28 @@ case "${1:-build}" in
     cmake --build build-tsan -j "$jobs" --target votarsinapi vo_thread_tests
     run_tests build-tsan -L threads
     ;;
+  fuzz)
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVO_SANITIZE=address -DVO_FUZZ=ON -DVO_BUILD_TESTS=OFF -DVO_BUILD_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j "$jobs"
+    run_tests build-fuzz -L fuzz
+    targets=${FUZZ_TARGETS:-$(cd fuzz && ls fuzz_*.cpp | sed 's/^fuzz_//; s/\.cpp$//')}
+    mkdir -p build-fuzz/fuzz-artifacts
+    for target in $targets; do
+      # New inputs go to a working corpus; fuzz/corpus/ keeps the chosen seeds.
+      work=build-fuzz/fuzz-corpus/$target
+      mkdir -p "$work"
+      echo "build.sh: fuzzing $target for ${FUZZ_SECONDS:-600} s (log build-fuzz/fuzz-$target.log)"
+      "build-fuzz/bin/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-600}" -print_final_stats=1 \
+        -artifact_prefix="build-fuzz/fuzz-artifacts/$target-" "$work" "fuzz/corpus/$target" \
+        >"build-fuzz/fuzz-$target.log" 2>&1 || { tail -40 "build-fuzz/fuzz-$target.log"; exit 1; }
+      grep -E '^#[0-9]+ +DONE' "build-fuzz/fuzz-$target.log" | tail -1
+    done
+    ;;
   *)
-    echo "usage: $0 [build|demo|test]" >&2
+    echo "usage: $0 [build|demo|test|fuzz]" >&2
     exit 2
     ;;
 esac
