@@ -361,8 +361,8 @@ VOTARSIN_API int32_t voTarsin_ReadInstructionFifo(Session session, uint32_t targ
 VOTARSIN_API int32_t tarsin_PromoteSessionToFlash(Session session, uint32_t option);
 /* Sets (non-zero) or clears the flag that loads the user image at power-on. */
 VOTARSIN_API int32_t voTarsin_SetUserAutoloadFlag(Session session, int32_t flag);
-/* With a null buffer stores the image metadata's size in *size; else fetches *size bytes of it
- * into buffer. Always asks the size first; -52005 when size is null. */
+/* With a null buffer stores the image metadata's size in *size (after every call); else fetches
+ * *size bytes of it into buffer. Always asks the size first; -52005 when size is null. */
 VOTARSIN_API int32_t voTarsin_GetBitfileMetadata(Session session, uint64_t* size, void* buffer);
 /* Fetches the serialised tree selected by treeSelector into buffer of size bytes. */
 VOTARSIN_API int32_t tarsin_GetTreeSerialization(Session session, uint32_t treeSelector,
