@@ -65,6 +65,11 @@ case "${1:-build}" in
     cmake --build build-tsan -j "$jobs" --target votarsinapi vo_thread_tests
     run_tests build-tsan -L threads
     ;;
+  soak)
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j "$jobs" --target soak_tests VoFpga
+    VO_SOAK_SECONDS=${VO_SOAK_SECONDS:-600} ./build/bin/soak_tests
+    ;;
   fuzz)
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -86,7 +91,7 @@ case "${1:-build}" in
     done
     ;;
   *)
-    echo "usage: $0 [build|demo|test|fuzz]" >&2
+    echo "usage: $0 [build|demo|test|fuzz|soak]" >&2
     exit 2
     ;;
 esac
