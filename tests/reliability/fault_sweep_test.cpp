@@ -147,7 +147,9 @@ std::vector<Export> exports() {
        // The size query's answer is stored whatever its status; a failed query answers 0.
        uint64_t size = 12345;
        const int32_t status = voTarsin_GetBitfileMetadata(c.session, &size, nullptr);
-       if (status < 0) EXPECT_NE(size, 12345u);
+       if (status < 0) {
+         EXPECT_NE(size, 12345u);
+       }
        return status; }},
     {"tarsin_GetTreeSerialization", Outputs::kNone, [](Context& c) { char tree[256]; return tarsin_GetTreeSerialization(c.session, 0, tree, sizeof tree); }},
     {"voTarsin_QueryBitfileRegister", Outputs::kNone, [](Context& c) { uint32_t h; return voTarsin_QueryBitfileRegister(c.session, "tarsin.module.dram ready 0", 0xFFFFFFFF, &h); }},
@@ -188,13 +190,19 @@ std::vector<Export> exports() {
        VoGxStringHandle value = gxString("keep");
        const int32_t status = gx(c, [&](VoGxStringHandle* e) { return voTarsin_GetAttributeStringGX(c.session, &channel, VOTARSIN_ATTR_STREAM_FIFO_NAME, &value, e); });
        // An error leaves the value alone; a warning stores the empty text.
-       if (status < 0) EXPECT_EQ(std::string((*value)->text, (*value)->count), "keep");
-       if (status > 0) EXPECT_EQ((*value)->count, 0);
+       if (status < 0) {
+         EXPECT_EQ(std::string((*value)->text, (*value)->count), "keep");
+       }
+       if (status > 0) {
+         EXPECT_EQ((*value)->count, 0);
+       }
        return status; }},
     {"voTarsin_GetAttributeTimestampGX", Outputs::kNone, [](Context& c) {
        VoGxTimestamp stamp{{5, 5}};
        const int32_t status = gx(c, [&](VoGxStringHandle* e) { return voTarsin_GetAttributeTimestampGX(c.session, nullptr, VOTARSIN_ATTR_CALIBRATION_DATE_TIME, &stamp, e); });
-       if (status != 0) EXPECT_TRUE(stamp.words[0] == 0 && stamp.words[1] == 0);
+       if (status != 0) {
+         EXPECT_TRUE(stamp.words[0] == 0 && stamp.words[1] == 0);
+       }
        return status; }},
     {"voTarsin_SetAttributeInt32GX", Outputs::kNone, [](Context& c) {
        VoGxStringHandle channels = gxString("AI0-AI1"); const int32_t v = 1;
@@ -311,7 +319,9 @@ TEST_F(FaultSweep, EveryExportUnderEveryFault) {
       const bool failsEveryRequest =
           fault.nth == 0 && (fault.kind == VODEV_FAULT_STATUS || fault.kind == VODEV_FAULT_TIMEOUT);
       const bool describes = std::strstr(e.name, "GetError") != nullptr;
-      if (failsEveryRequest && hits > 0 && !describes) EXPECT_LT(status, 0);
+      if (failsEveryRequest && hits > 0 && !describes) {
+        EXPECT_LT(status, 0);
+      }
       // Every failure can be described while the driver still misbehaves.
       if (status != 0) {
         char text[256];
