@@ -10,7 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ clang pkg-config googletest libgtest-dev libgmock-dev
-          libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson)
+          libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson
+          python3 python3-numpy python3-pytest python3-setuptools)
 
 install_missing() {
   local missing=()

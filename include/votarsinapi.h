@@ -13,6 +13,12 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* Version of this header and of the library built with it (semantic versioning: a new major
+ * version breaks the ABI, a new minor version adds to it). */
+#define VOTARSINAPI_VERSION_MAJOR 0
+#define VOTARSINAPI_VERSION_MINOR 1
+#define VOTARSINAPI_VERSION_PATCH 0
+
 #if defined(_WIN32)
 #if defined(VOTARSIN_BUILDING_LIBRARY)
 #define VOTARSIN_API __declspec(dllexport)
