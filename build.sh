@@ -6,6 +6,11 @@
 #                      AddressSanitizer+UndefinedBehaviorSanitizer pass
 #                      (build-asan/) and a ThreadSanitizer pass of the tests
 #                      labelled "threads" (build-tsan/)
+#   ./build.sh fuzz    build the fuzz targets with Clang, libFuzzer and
+#                      ASan+UBSan (build-fuzz/), replay their stored inputs,
+#                      then fuzz each target in turn for FUZZ_SECONDS (600)
+#                      seconds; FUZZ_TARGETS="a b" picks targets
+#   ./build.sh soak    continuous acquisition for VO_SOAK_SECONDS (600) seconds
 set -euo pipefail
 cd "$(dirname "$0")"
 
