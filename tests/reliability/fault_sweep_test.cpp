@@ -13,6 +13,7 @@
 
 #include "gxrt.h"
 #include "vodevice_hook.h"
+#include "vofpga.h"
 #include "votarsinapi.h"
 
 namespace {
@@ -343,6 +344,54 @@ TEST_F(FaultSweep, EveryExportUnderEveryFault) {
   }
   EXPECT_EQ(runs, table.size() * classes.size());
   RecordProperty("runs", static_cast<int>(runs));
+}
+
+// The injector itself: which requests a fault hits and what each kind does.
+TEST_F(FaultSweep, FaultsHitTheChosenRequestsAsDocumented) {
+  Context c = fresh();
+  int32_t value = 0;
+  VoDevFault fault{VODEV_FAULT_STATUS, 256, 2, VODEV_E_INVALID_VALUE, nullptr, 0, 0};
+  VoDev_SetFault(&fault);
+  EXPECT_EQ(0, tarsin_writeBar32(c.session, 16, 7));  // function 1: not counted
+  EXPECT_EQ(0, voTarsin_GetAttributeInt32(c.session, "AI0", VOTARSIN_ATTR_AI_COUPLING, &value));
+  EXPECT_EQ(VODEV_E_INVALID_VALUE,
+            voTarsin_GetAttributeInt32(c.session, "AI0", VOTARSIN_ATTR_AI_COUPLING, &value));
+  EXPECT_EQ(0, voTarsin_GetAttributeInt32(c.session, "AI0", VOTARSIN_ATTR_AI_COUPLING, &value));
+  EXPECT_EQ(VoDev_FaultHits(), 1u);
+
+  // Register reads keep the response's first four bytes whatever the status.
+  uint32_t reg = 0;
+  fault = {VODEV_FAULT_SHORT, 0, 0, 0, nullptr, 2, 0};
+  VoDev_SetFault(&fault);
+  EXPECT_EQ(0, tarsin_readBar32(c.session, 16, &reg));
+  EXPECT_EQ(reg & 0xFFFF0000u, 0xA5A50000u);
+  fault = {VODEV_FAULT_OVERSIZED, 0, 0, 0, nullptr, 0, 0};
+  VoDev_SetFault(&fault);
+  EXPECT_EQ(0, tarsin_readBar32(c.session, 16, &reg));
+  EXPECT_EQ(reg, 0xFFFFFFFFu);
+  fault = {VODEV_FAULT_WARNING, 0, 0, 61500, nullptr, 0, 0};
+  VoDev_SetFault(&fault);
+  EXPECT_EQ(61500, tarsin_readBar32(c.session, 16, &reg));
+  EXPECT_EQ(reg, 7u);
+  fault = {VODEV_FAULT_TIMEOUT, 0, 1, 0, nullptr, 0, 5};
+  VoDev_SetFault(&fault);
+  EXPECT_EQ(VODEV_E_WAIT_TIMED_OUT, tarsin_readBar32(c.session, 16, &reg));
+  EXPECT_EQ(0, tarsin_readBar32(c.session, 16, &reg));
+
+  // A context answer is copied at once and given to function 800 only.
+  std::string context = R"({"error_constant":"injected"})";
+  fault = {VODEV_FAULT_CONTEXT, 0, 0, 0, context.data(), context.size(), 0};
+  VoDev_SetFault(&fault);
+  context.assign(context.size(), 'x');
+  EXPECT_EQ(0, tarsin_readBar32(c.session, 16, &reg));
+  char answer[64] = {};
+  EXPECT_EQ(
+      0, VoFpgaDll_ClientFunctionCall(c.session, 2, 800, &fault.status, 4, answer, sizeof answer));
+  EXPECT_STREQ(answer, R"({"error_constant":"injected"})");
+  EXPECT_EQ(VoDev_FaultHits(), 2u);
+
+  VoDev_Reset();  // removes the fault
+  EXPECT_EQ(VoDev_FaultHits(), 0u);
 }
 
 }  // namespace
