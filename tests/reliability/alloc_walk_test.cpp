@@ -31,20 +31,31 @@ using vo::test::AllocFailer;
 
 constexpr const char* kFailedText = "Failed to translate error elaboration.";
 
+// The script translator's walks pass some 3,600 sites at a few milliseconds
+// each; the unharmed call is checked after every 64th (and after the last).
+// Each call builds its own interpreter, so no state of one call reaches the
+// next but the library's bindings, which every walked call uses again.
+constexpr uint64_t kScriptNormalEvery = 64;
+
 // Walks n over `call`, which runs with the failer armed and returns what it
 // saw; check() judges each failed run (with the failer disarmed), normal()
-// runs the call unharmed. Returns the number of sites.
+// runs the call unharmed, after every `normalEvery`-th failed run and at the
+// end. Returns the number of sites.
 uint64_t walk(const std::function<void()>& prepare, const std::function<void()>& call,
-              const std::function<void(uint64_t n)>& check, const std::function<void()>& normal) {
+              const std::function<void(uint64_t n)>& check, const std::function<void()>& normal,
+              uint64_t normalEvery = 1) {
   AllocFailer failer;
   for (uint64_t n = 0; n < 100000; ++n) {
     if (prepare) prepare();
     failer.failAfter(n);
     call();
     failer.disarm();
-    if (failer.failures() == 0) return n;
+    if (failer.failures() == 0) {
+      normal();
+      return n;
+    }
     check(n);
-    normal();
+    if (n % normalEvery == 0) normal();
     if (::testing::Test::HasFatalFailure()) return n;
   }
   ADD_FAILURE() << "the walk did not end";
@@ -64,9 +75,16 @@ std::string lastText() { return std::string(gText, strnlen(gText, sizeof gText))
 
 // An error text made while allocations failed: the whole text, a leading
 // part of it (the static description alone), the empty text of a failed
-// context request, or the fixed text.
+// context request, or the fixed text. The script translator runs its lookups
+// of descriptions and attribute names in protected calls and goes on without
+// what failed, so its report may also keep the static description's first
+// line with a plainer report ("Attribute Id: 0x10000009"), or begin with
+// "Error description not found".
 bool isFallbackOf(const std::string& text, const std::string& normal) {
-  return text == kFailedText || normal.rfind(text, 0) == 0;
+  const std::string firstLine = normal.substr(0, normal.find('\n'));
+  return text == kFailedText || normal.rfind(text, 0) == 0 ||
+         text.rfind("Error description not found", 0) == 0 ||
+         (!firstLine.empty() && text.rfind(firstLine + "\n", 0) == 0);
 }
 
 class AllocWalk : public ::testing::Test {
@@ -126,7 +144,8 @@ TEST_F(AllocWalk, GetErrorOfADeviceErrorThroughTheScript) {
       [&] {
         ASSERT_EQ(0, getError(session, code));
         ASSERT_EQ(lastText(), normal);
-      });
+      },
+      kScriptNormalEvery);
   EXPECT_GT(sites, 100u);
   report("voTarsin_GetError, script translator", sites);
   voTarsin_CloseSession(session, 0);
@@ -156,8 +175,7 @@ TEST_F(AllocWalk, GxGetErrorOfADeviceError) {
         EXPECT_LE(status, 0) << n;
         if (status == 0) {
           const std::string text = textOf(handle);
-          EXPECT_TRUE(text == "\n" || text == std::string("\n") + kFailedText ||
-                      normal.rfind(text, 0) == 0)
+          EXPECT_TRUE(text.rfind("\n", 0) == 0 && isFallbackOf(text.substr(1), normal.substr(1)))
               << n << ": " << text;
         }
       },
@@ -166,7 +184,8 @@ TEST_F(AllocWalk, GxGetErrorOfADeviceError) {
         handle = nullptr;
         ASSERT_EQ(0, voTarsin_GXGetError(session, code, &handle));
         ASSERT_EQ(textOf(handle), normal);
-      });
+      },
+      kScriptNormalEvery);
   EXPECT_GT(sites, 10u);
   report("voTarsin_GXGetError", sites);
   voTarsin_CloseSession(session, 0);
