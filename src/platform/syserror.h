@@ -20,6 +20,7 @@ inline constexpr uint32_t kErrModNotFound = 126;
 inline constexpr uint32_t kErrProcNotFound = 127;
 inline constexpr uint32_t kErrGenFailure = 31;
 inline constexpr uint32_t kErrTooManyPosts = 298;
+inline constexpr uint32_t kErrBadDatabase = 1009;
 
 struct SysError {
   uint32_t code = 0;    // system error number; 0 when none

@@ -2,10 +2,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "platform/dynlib.h"
 #include "platform/files.h"
 #include "platform/syserror.h"
+#include "platform/textconv.h"
 #include "sysq/wide_text.h"
 
 namespace vosysq {
@@ -66,14 +68,29 @@ std::string fileBesideModule() {
   return dir.empty() ? std::string() : dir + "/../etc/corvane/registry.ini";
 }
 
-// Reads the registry file from the first place that has one.
-uint32_t readRegistryFile(std::string& text) {
-  if (const char* env = environmentFile()) return readFile(env, text);
-  if (const std::string beside = fileBesideModule(); !beside.empty()) {
+// Reads the registry file from the first place that has one; `path` names it.
+uint32_t readRegistryFile(std::string& text, std::string& path) {
+  if (const char* env = environmentFile()) {
+    path = env;
+    return readFile(path, text);
+  }
+  if (std::string beside = fileBesideModule(); !beside.empty()) {
     const uint32_t err = readFile(beside, text);
+    path = std::move(beside);
     if (err != voplat::kErrFileNotFound) return err;
   }
-  return readFile(kDefaultFile, text);
+  path = kDefaultFile;
+  return readFile(path, text);
+}
+
+bool isUtf8(std::string_view line) {
+  bool ascii = true;
+  for (char c : line) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) return true;
+  std::u16string wide;
+  const voplat::ConvResult result = voplat::utf8ToUtf16(line, wide);
+  if (result == voplat::ConvResult::outOfMemory) throw std::bad_alloc();
+  return result == voplat::ConvResult::ok;
 }
 
 }  // namespace
@@ -95,7 +112,7 @@ std::string registryFilePath() {
 uint32_t RegistryKey::open(std::u16string_view keyPath, uint32_t /*access*/) {
   close();
   std::string text;
-  if (const uint32_t err = readRegistryFile(text); err != 0) return err;
+  if (const uint32_t err = readRegistryFile(text, filePath_); err != 0) return err;
 
   const std::string wanted = toUtf8(keyPath);
   std::string_view rest(text);
@@ -104,11 +121,16 @@ uint32_t RegistryKey::open(std::u16string_view keyPath, uint32_t /*access*/) {
   bool exists = false;
   bool inKey = false;  // the lines read belong to the wanted key
   std::vector<std::pair<std::string, std::u16string>> values;
-  while (!rest.empty()) {
+  for (uint32_t lineNumber = 1; !rest.empty(); ++lineNumber) {
     const size_t end = rest.find('\n');
     std::string_view line = rest.substr(0, end);
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // A file in another encoding would name places that do not exist.
+    if (!isUtf8(line)) {
+      badLine_ = lineNumber;
+      return voplat::kErrBadDatabase;
+    }
 
     const std::string_view content = trimBlanks(line);
     if (content.empty() || content.front() == ';' || content.front() == '#') continue;
@@ -163,6 +185,7 @@ uint32_t RegistryKey::queryValue(std::u16string_view valueName, void* data, uint
 
 void RegistryKey::close() noexcept {
   open_ = false;
+  badLine_ = 0;
   values_.clear();
 }
 

@@ -18,7 +18,8 @@
 // value names compare without regard to ASCII letter case. A key exists when
 // a section names it or a key below it; sections with the same path add up,
 // and a value set twice keeps the last setting. A line end of "\r\n" counts
-// as "\n" and a UTF-8 byte-order mark at the start is skipped. Lines before
+// as "\n" and a UTF-8 byte-order mark at the start is skipped. A line that
+// is not well-formed UTF-8 makes the whole file unreadable. Lines before
 // the first section and lines that are neither sections, values nor comments
 // are ignored.
 //
@@ -55,7 +56,8 @@ class RegistryKey {
 
   // Opens a key under the machine root: reads the registry file and keeps
   // the key's values. A missing file or key gives 2; a file that cannot be
-  // read gives the system's number for the reason.
+  // read gives the system's number for the reason; a file with a line that
+  // is not UTF-8 gives 1009, and badLine() tells which.
   uint32_t open(std::u16string_view keyPath, uint32_t access);
 
   // Copies a value's data (UTF-16, as stored, without an added terminator)
@@ -68,8 +70,15 @@ class RegistryKey {
   void close() noexcept;
   bool isOpen() const noexcept { return open_; }
 
+  // The registry file the last open read, and the number (from 1) of the
+  // line that made it fail with 1009; 0 otherwise.
+  const std::string& filePath() const noexcept { return filePath_; }
+  uint32_t badLine() const noexcept { return badLine_; }
+
  private:
   bool open_ = false;
+  uint32_t badLine_ = 0;
+  std::string filePath_;
   std::vector<std::pair<std::string, std::u16string>> values_;  // name (UTF-8), data
 };
 

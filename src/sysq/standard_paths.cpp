@@ -138,6 +138,15 @@ void readRegistryString(std::u16string_view keyPath, std::u16string_view valueNa
   try {
     RegistryKey key;  // closed on every path by its destructor
     if (const uint32_t err = key.open(keyPath, kKeyRead | view); err != 0) {
+      if (key.badLine() != 0) {
+        VOERR_RAISE(status, voerr::kResourceNotFound, voerr::kResourceNotFoundName)
+            .internalError("win32", err, voplat::errorMessage(err))
+            .object("vosysq_debug", {{"desc", "RegOpenKeyEx failed"},
+                                     {"reason", "registry file is not UTF-8"},
+                                     {"path", key.filePath()},
+                                     {"line", key.badLine()}});
+        return;
+      }
       raiseWin32(status, err, "RegOpenKeyEx failed");
       return;
     }

@@ -29,11 +29,8 @@ void resetResult(voerr::Status& result) noexcept {
 }  // namespace
 
 void fetchErrorContext(uint32_t session, int32_t errorCode, voerr::Status& status) {
+  // A failed request leaves the status empty: callers get the empty text.
   voapi::ElaborateStatus(session, errorCode, status);
-  // A driver that cannot elaborate (no driver, a session it does not know)
-  // must not cost the caller the description of the code itself: describe it
-  // as for session 0, from the code alone.
-  if (status.code() == 0 && errorCode != 0) voapi::ElaborateStatus(0, errorCode, status);
 }
 
 void utf8ToLanguageCodePage(uint32_t language, std::string_view text, std::string& out,

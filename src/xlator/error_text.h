@@ -35,8 +35,9 @@ inline constexpr const char* kTranslationFailedText = "Failed to translate error
 inline constexpr const char* kBarrierFile = ".\\source\\TarsinErrors";
 
 // Fills `status` with errorCode and the driver's error context for it
-// (function 800). Session 0 sends no request and leaves the context empty; so
-// does a failed request, so that the code is still described.
+// (function 800). Session 0 sends no request and leaves the context empty; a
+// failed request leaves the status empty (code 0), which renders as the empty
+// text.
 void fetchErrorContext(uint32_t session, int32_t errorCode, voerr::Status& status);
 
 // Converts UTF-8 text into the code page of a language into `out`. Text of

@@ -92,12 +92,42 @@ TEST(CodePage1252, EveryByteDecodesAndEncodesBack) {
   EXPECT_FALSE(substituted);
 }
 
+TEST(CodePage932, HasTheSingleBytesOfTheOriginalTable) {
+  // 0x80, 0xA0 and 0xFD to 0xFF, which glibc's table lacks.
+  const std::string single = bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF});
+  const std::u16string units = u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3";
+  std::u16string decoded;
+  ASSERT_EQ(codePageToUtf16(932, single, decoded), ConvResult::ok);
+  EXPECT_EQ(decoded, units);
+  std::string encoded;
+  bool substituted = true;
+  ASSERT_EQ(utf16ToCodePage(932, units, encoded, &substituted), ConvResult::ok);
+  EXPECT_EQ(encoded, single);
+  EXPECT_FALSE(substituted);
+
+  // Among other characters; 0x80 and 0xA0 after a lead byte are the second
+  // bytes of other characters (0x81 0x80 is U+00F7, 0x82 0xA0 U+3042).
+  const std::string mixed = bytes({'a', 0x81, 0x80, 0x80, 0x82, 0xA0, 0xA0, 0xB1, 0xFF, 'z'});
+  const std::u16string text = u"a\u00F7\u0080\u3042\uF8F0\uFF71\uF8F3z";
+  ASSERT_EQ(codePageToUtf16(932, mixed, decoded), ConvResult::ok);
+  EXPECT_EQ(decoded, text);
+  ASSERT_EQ(utf16ToCodePage(932, text, encoded, &substituted), ConvResult::ok);
+  EXPECT_EQ(encoded, mixed);
+  EXPECT_FALSE(substituted);
+
+  // Only 932 has them.
+  EXPECT_EQ(utf16ToCodePage(936, u"\uF8F1", encoded, &substituted), ConvResult::ok);
+  EXPECT_EQ(encoded, "?");
+}
+
 TEST(CodePage, InvalidSequencesFailToDecode) {
   const std::pair<uint32_t, std::string> cases[] = {
       {932, bytes({0x82})},  // lead byte at the end
       {932, bytes({0x82, 0xA0, 0x82})},
-      {932, bytes({0x82, 0x20})},      // trail byte out of range
-      {932, bytes({'a', 0x80, 'b'})},  // unassigned single byte
+      {932, bytes({0x82, 0x20})},            // trail byte out of range
+      {932, bytes({'a', 0x85, 0x40, 'b'})},  // unassigned double byte
+      {932, bytes({0x80, 0x82})},            // lead byte at the end after a 0x80
+      {932, bytes({0xFF, 0x82, 0x20, 0xFD})},
       {949, bytes({0xB0})},
       {949, bytes({0xB0, 0x20})},
       {949, bytes({0xFF, 0xFF})},

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/syserror.h"
 #include "sysq/wide_text.h"
@@ -87,6 +88,35 @@ TEST_F(RegistryFileTest, LineEndsByteOrderMarkAndNonAsciiText) {
   ASSERT_EQ(key.queryValue(u"Wide", nullptr, &size), 0u);
   EXPECT_EQ(size, 4u);
   EXPECT_EQ(ReadValue(key, u"Wide").data, u"\U0001F600");
+}
+
+TEST_F(RegistryFileTest, ALineThatIsNotUtf8MakesTheFileUnreadable) {
+  RegistryKey key;
+  // Latin-1 e-acute, a lone continuation byte, an overlong '/', an encoded
+  // surrogate, a sequence cut short at the end of the file: each anywhere in
+  // the file, in the key's lines or not.
+  const std::pair<std::string, uint32_t> bad[] = {
+      {"[K]\nName=Donn\xE9"
+       "es\n",
+       2},
+      {"; caf\x80\n[K]\nName=x\n", 1},
+      {"[K]\r\nName=x\r\n[Other]\r\nP=\xC0\xAF\r\n", 4},
+      {"[K]\nP=\xED\xA0\x80\n", 2},
+      {"[K]\nName=x\nP=\xE2\x82", 3},
+  };
+  for (const auto& [content, line] : bad) {
+    use(content);
+    EXPECT_EQ(key.open(u"K", vosysq::kKeyRead), voplat::kErrBadDatabase) << content;
+    EXPECT_FALSE(key.isOpen());
+    EXPECT_EQ(key.badLine(), line) << content;
+    EXPECT_EQ(key.filePath(), dir_.path() + "/registry.ini");
+  }
+  // A good file opens again, and the line is forgotten.
+  use("[K]\nName=Donn\xC3\xA9"
+      "es\n");
+  ASSERT_EQ(key.open(u"K", vosysq::kKeyRead), 0u);
+  EXPECT_EQ(key.badLine(), 0u);
+  EXPECT_EQ(ReadValue(key, u"Name").data, u"Donn\u00e9es");
 }
 
 TEST_F(RegistryFileTest, SectionsAddUpAndTheLastSettingWins) {

@@ -76,6 +76,28 @@ TEST_F(StandardPathTest, MissingRegistryFileIsAMissingKey) {
   EXPECT_EQ(StringAt(status_.contextText(), {"vosysq_debug", "desc"}), "RegOpenKeyEx failed");
 }
 
+TEST_F(StandardPathTest, ARegistryFileThatIsNotUtf8IsRejectedWithItsNameAndLine) {
+  // A Latin-1 path must not turn into a folder that does not exist.
+  use(std::string(kInstaller) +
+      "VOSHAREDDIR64=/opt/x\nVOSHAREDDIR=/opt/Donn\xE9"
+      "es\n");
+  EXPECT_EQ(standardPath("_voShared32Dir"), "");
+  ASSERT_EQ(status_.code(), voerr::kResourceNotFound);
+  const char* ctx = status_.contextText();
+  sysqtest::ExpectStandardMembers(status_, "voapalerr_resourceNotFound");
+  EXPECT_EQ(StringAt(ctx, {"internal_error", "api"}), "win32") << ctx;
+  EXPECT_EQ(IntAt(ctx, {"internal_error", "code"}), 1009) << ctx;
+  EXPECT_EQ(StringAt(ctx, {"internal_error", "string"}),
+            "The configuration registry database is corrupt.")
+      << ctx;
+  EXPECT_EQ(StringAt(ctx, {"vosysq_debug", "desc"}), "RegOpenKeyEx failed") << ctx;
+  EXPECT_EQ(StringAt(ctx, {"vosysq_debug", "path"}), dir_.path() + "/registry.ini") << ctx;
+  EXPECT_EQ(IntAt(ctx, {"vosysq_debug", "line"}), 3) << ctx;
+  // Every value of the file is refused, not only the one on the bad line.
+  EXPECT_EQ(standardPath("_voSharedDir"), "");
+  EXPECT_EQ(status_.code(), voerr::kResourceNotFound);
+}
+
 TEST_F(StandardPathTest, MissingValueReportsTheQuery) {
   use(std::string(kInstaller) + "VOSHAREDDIR64=/only/64\n");
   EXPECT_EQ(standardPath("_voShared32Dir"), "");

@@ -95,6 +95,17 @@ TEST(ErrorFileSearch, FilesAreReadInListingOrderUntilTheCodeIsFound) {
   EXPECT_EQ(none.text, "");
 }
 
+TEST(ErrorFileSearch, NamesAreOrderedAfterFoldingToUpperCase) {
+  TempDir tmp;
+  // '_' (0x5F) and '^' (0x5E) lie between 'Z' and 'a': after every letter once
+  // names are folded to upper case.
+  tmp.writeFile("_a.txt", ErrorFile({{1, "underscore"}, {2, "underscore two"}}));
+  tmp.writeFile("^c.txt", ErrorFile({{2, "caret two"}}));
+  tmp.writeFile("b.txt", ErrorFile({{1, "letter"}}));
+  EXPECT_EQ(InDir(tmp.path(), 1).text, "letter");
+  EXPECT_EQ(InDir(tmp.path(), 2).text, "caret two");
+}
+
 TEST(ErrorFileSearch, AnEmptyDescriptionCountsAsNotFound) {
   TempDir tmp;
   tmp.writeFile("a.txt",

@@ -99,8 +99,15 @@ TEST_F(GetErrorTest, ContextIsFetchedForTheCodeWithFunction800) {
   EXPECT_EQ(requests[0].outputSize, 8192u);
 }
 
-TEST_F(GetErrorTest, FailedContextRequestStillDescribesTheCode) {
+TEST_F(GetErrorTest, FailedContextRequestGivesTheEmptyText) {
+  recorder_.clear();
   recorder_.answerNext(kElaborate, VODEV_E_UNSUPPORTED_FUNCTION);
+  std::string buffer(16, 'x');
+  EXPECT_EQ(voTarsin_GetError(session_, -52005, buffer.size(), buffer.data()), 0);
+  EXPECT_EQ(buffer, std::string(16, '\0'));
+  // Only the one context request: the code is not described another way.
+  EXPECT_EQ(recorder_.count(), 1u);
+  // The next call elaborates again.
   EXPECT_EQ(GetError(session_, -52005), "An argument is not valid.");
 }
 

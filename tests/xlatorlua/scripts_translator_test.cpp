@@ -30,6 +30,7 @@
 #include "status/context_writer.h"
 #include "status/status.h"
 #include "support/temp_dir.h"
+#include "sysq/sysq_test_support.h"
 #include "votarsinapi.h"
 #include "xlator/json1_report.h"
 #include "xlator/registry.h"
@@ -49,6 +50,8 @@ const uint32_t kCodePages[] = {1252, 1252, 1252, 932, 949, 936};
 
 // ---- files ----
 
+using sysqtest::IntAt;
+using sysqtest::StringAt;
 using votest::TempDir;
 
 void MakeDirs(const std::string& path) {
@@ -316,6 +319,59 @@ TEST_F(ScriptsStaticDesc, UnknownLanguageFailsTheCall) {
   EXPECT_NE(context.find("stack traceback:"), std::string::npos) << context;
 }
 
+TEST_F(ScriptsStaticDesc, WithoutTheSharedErrorsDirectorySettingTheCallFails) {
+  WriteFile(dir("Keerrors/votarsinapi/English") + "/votarsinapi.txt",
+            ErrorFile({{-61000, "Found."}}));
+  voerr::Status created;
+  Translator translator(voxlatorlua::newScriptTranslator(
+      voxlator::kScriptXlatorName,
+      R"({"voxlatorlua_xlator":"mxlator","voxlatorlua_settings":{"driverName":"votarsinapi",)"
+      R"("KeErrorsDir":"$_voShared32Dir/Keerrors"}})",
+      created));
+  ASSERT_NE(translator, nullptr) << created.contextText();
+  // Even a code the driver's directory describes: the setting is expanded first.
+  voerr::Status status;
+  EXPECT_EQ(StaticDesc(translator.get(), -61000, 0, status), std::nullopt);
+  EXPECT_EQ(status.code(), kSoftwareFault);
+  const std::string context = status.contextText();
+  EXPECT_NE(context.find("failed to get static desc"), std::string::npos) << context;
+  EXPECT_NE(context.find("expandPath"), std::string::npos) << context;
+}
+
+// The bootstrap's message handler concatenates the message as it is: an error
+// value that is neither a string nor a number fails the handler, and the
+// interpreter hands that failure to the handler again.
+TEST(ScriptsMessageHandler, ErrorValuesThatCannotBeConcatenatedFailTheHandler) {
+  Translator translator = NewTranslator();
+  ASSERT_NE(translator, nullptr);
+  const std::pair<const char*, const char*> cases[] = {
+      {"error({})", "table"}, {"error()", "nil"}, {"error(true)", "boolean"}};
+  for (const auto& [raise, type] : cases) {
+    Eval(translator.get(),
+         std::string("mxlator.getStaticDesc = function() ") + raise + " end return ''");
+    voerr::Status status;
+    EXPECT_EQ(StaticDesc(translator.get(), -1, 0, status), std::nullopt) << raise;
+    ASSERT_EQ(status.code(), kSoftwareFault) << raise;
+    const std::string message =
+        StringAt(status.contextText(), {"internal_error", "string"}).value_or("");
+    EXPECT_EQ(message.rfind("voxlatorlua.lua:", 0), 0u) << message;
+    EXPECT_NE(message.find(std::string(": attempt to concatenate local 'message' (a ") + type +
+                           " value)\nstack traceback:\n"),
+              std::string::npos)
+        << message;
+  }
+  // Strings and numbers get their traceback.
+  Eval(translator.get(), "mxlator.getStaticDesc = function() error(12.5, 0) end return ''");
+  voerr::Status status;
+  EXPECT_EQ(StaticDesc(translator.get(), -1, 0, status), std::nullopt);
+  EXPECT_EQ(IntAt(status.contextText(), {"internal_error", "code"}), 2);
+  EXPECT_EQ(StringAt(status.contextText(), {"internal_error", "string"})
+                .value_or("")
+                .rfind("12.5\nstack traceback:", 0),
+            0u)
+      << status.contextText();
+}
+
 // The descriptions the build installs, in every language, come out as their
 // UTF-8 sources say.
 TEST(ScriptsBuildData, EveryInstalledDescriptionInEveryLanguage) {
@@ -387,6 +443,48 @@ TEST(ScriptsDynamicDesc, AttributeChannelAndValueAreNamed) {
             "Device: RIO0");
 }
 
+// Keys are string.format("%08X") of the number: fractions are cut, negative
+// identifiers give their 32-bit pattern, larger ones all their digits.
+TEST(ScriptsDynamicDesc, AttributeIdentifiersAreFormattedAsNumbers) {
+  Translator translator = NewTranslator();
+  ASSERT_NE(translator, nullptr);
+  voerr::Status status;
+  const std::optional<std::string> report = DynamicDesc(
+      translator.get(),
+      Context(R"({"type":"usage","usage":"kUsageTypeAttributeId","value":1.5},)"
+              R"({"type":"usage","usage":"kUsageTypeAttributeId","value":268435457.9},)"
+              R"({"type":"usage","usage":"kUsageTypeAttributeId","value":"0x10000001"},)"
+              R"({"type":"usage","usage":"kUsageTypeAttributeId","value":-2.5},)"
+              R"({"type":"usage","usage":"kUsageTypeAttributeId","value":-0.5},)"
+              R"({"type":"usage","usage":"kUsageTypeAttributeId","value":4294967296},)"
+              R"({"type":"usage","usage":"kUsageTypeAttributeId","value":1e12},)"
+              R"({"type":"usage","usage":"kUsageTypeRequestedValue","value":2147483647,)"
+              R"("value_type":{"type":"enum","id":268435478.5}})"),
+      0, status);
+  ASSERT_TRUE(report.has_value()) << status.contextText();
+  EXPECT_EQ(RenderDynamic(*report),
+            "\nAttribute Id: 0x00000001\n"
+            "Attribute Id: Samples Per Clock\n"
+            "Attribute Id: Samples Per Clock\n"
+            "Attribute Id: 0xFFFFFFFE\n"
+            "Attribute Id: 0x00000000\n"
+            "Attribute Id: 0x100000000\n"
+            "Attribute Id: 0xE8D4A51000\n"
+            "Requested Value: Rising Edge");
+  // Numbers no format can write fail the call.
+  for (const char* value : {"1e300", "\"inf\"", "\"nan\""}) {
+    voerr::Status failed;
+    EXPECT_EQ(
+        DynamicDesc(translator.get(),
+                    Context(std::string(R"({"type":"usage","usage":"kUsageTypeAttributeId",)") +
+                            R"("value":)" + value + "}"),
+                    0, failed),
+        std::nullopt)
+        << value;
+    EXPECT_EQ(failed.code(), kSoftwareFault) << value;
+  }
+}
+
 TEST(ScriptsDynamicDesc, ReportsInEveryLanguage) {
   const char* const keys[6][3] = {
       {"Attribute Id", "Channel Name", "Device"},
@@ -432,6 +530,14 @@ TEST(ScriptsDynamicDesc, DebugItemsCarryTheRestOfTheContext) {
             "rest_of_input_json: {\"error_constant\":\"x\"}");
   // No "translator_info": the dynamic part is empty and renders as nothing.
   EXPECT_EQ(RenderDynamic(*report), "");
+
+  // Component and file are the context's values as they are, not their text.
+  EXPECT_EQ(Eval(translator.get(), R"lua(
+                local r = cjson.decode(mxlator.getDynamicDesc(
+                    '{"component":7,"file":["a","b"],"line":3}', 0, 0, "json1"))
+                return type(r.debug[1].value) .. " " .. type(r.debug[2].value) .. " " ..
+                       r.debug[2].value[2] .. " " .. type(r.debug[3].value))lua"),
+            "number table b string");
 }
 
 TEST(ScriptsDynamicDesc, MalformedContextsFailTheCall) {
@@ -440,7 +546,12 @@ TEST(ScriptsDynamicDesc, MalformedContextsFailTheCall) {
   for (const std::string& context :
        {std::string("{broken"),
         Context(R"({"type":"usage","usage":"kUsageTypeAttributeId","value":"AI0"})"),
-        Context(R"({"type":"usage","usage":"kUsageTypeAttributeId"})")}) {
+        Context(R"({"type":"usage","usage":"kUsageTypeAttributeId"})"),
+        // Items whose usage is missing or not a text have no key to show.
+        Context(R"({"type":"usage","value":"AI0"})"),
+        Context(R"({"type":"usage","usage":true,"value":"AI0"})"),
+        Context(R"({"type":"usage","usage":5,"value":"AI0"})"),
+        Context(R"({"type":"elaboration"})"), Context(R"({"type":"header","usage":{}})")}) {
     voerr::Status status;
     EXPECT_EQ(DynamicDesc(translator.get(), context, 0, status), std::nullopt);
     EXPECT_EQ(status.code(), kSoftwareFault) << context;

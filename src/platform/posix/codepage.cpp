@@ -14,6 +14,10 @@
 // in 932, for instance) are refused, so no look-alike is ever substituted.
 // Unpaired surrogates are characters no code page has, and become '?' too.
 //
+// glibc's CP932 lacks five single bytes that the original platform's table
+// maps: 0x80 (U+0080), 0xA0 (U+F8F0), 0xFD, 0xFE and 0xFF (U+F8F1 to U+F8F3).
+// They are converted here, both ways, outside iconv.
+//
 // iconv descriptors carry conversion state and must not be shared between
 // threads. Conversions lease descriptors from a process-wide pool: one thread
 // uses a descriptor at a time, and a descriptor goes back reset. Pooling also
@@ -301,6 +305,38 @@ ConvResult encodeWestern(std::u16string_view in, std::string& out, bool& substit
   return ConvResult::ok;
 }
 
+// ---- 932: the bytes glibc's table lacks -------------------------------------
+
+struct GlibcCp932Gap {
+  unsigned char byte;
+  char16_t unit;
+};
+/* clang-format off */
+constexpr GlibcCp932Gap kGlibcCp932Gaps[] = {
+    {0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3},
+};
+/* clang-format on */
+
+const GlibcCp932Gap* glibcCp932GapOfByte(unsigned char byte) {
+  for (const GlibcCp932Gap& gap : kGlibcCp932Gaps) {
+    if (gap.byte == byte) return &gap;
+  }
+  return nullptr;
+}
+
+const GlibcCp932Gap* glibcCp932GapOfUnit(char16_t unit) {
+  for (const GlibcCp932Gap& gap : kGlibcCp932Gaps) {
+    if (gap.unit == unit) return &gap;
+  }
+  return nullptr;
+}
+
+// Lead bytes of 932's double-byte characters; 0x80 and 0xA0 may follow one
+// as the second byte of another character.
+bool isCp932LeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 // ---- 932, 949, 936: iconv per call ----------------------------------------
 
 bool decodeWith(iconv_t cd, std::string_view in, std::u16string& out) {
@@ -310,12 +346,39 @@ bool decodeWith(iconv_t cd, std::string_view in, std::u16string& out) {
   return true;
 }
 
+// Decodes 932 with iconv between the single bytes glibc lacks.
+bool decodeCp932With(iconv_t cd, std::string_view in, std::u16string& out) {
+  std::u16string result;
+  std::u16string run;
+  size_t start = 0;
+  for (size_t i = 0; i < in.size();) {
+    const auto byte = static_cast<unsigned char>(in[i]);
+    const GlibcCp932Gap* gap = glibcCp932GapOfByte(byte);
+    if (gap == nullptr) {
+      i += isCp932LeadByte(byte) ? 2 : 1;
+      continue;
+    }
+    if (!decodeWith(cd, in.substr(start, i - start), run)) return false;
+    result += run;
+    result.push_back(gap->unit);
+    start = ++i;
+  }
+  if (start < in.size()) {
+    if (!decodeWith(cd, in.substr(start), run)) return false;
+    result += run;
+  }
+  out = std::move(result);
+  return true;
+}
+
 ConvResult decodeMultiByte(uint32_t codePage, const char* name, std::string_view in,
                            std::u16string& out) {
   Lease cd(codePage, name, Direction::toUtf16);
   if (!cd.valid()) return openFailure();
   std::u16string result;
-  if (!decodeWith(cd.get(), in, result)) return ConvResult::invalidInput;
+  const bool decoded = codePage == kCpJapanese ? decodeCp932With(cd.get(), in, result)
+                                               : decodeWith(cd.get(), in, result);
+  if (!decoded) return ConvResult::invalidInput;
   out = std::move(result);
   return ConvResult::ok;
 }
@@ -358,6 +421,12 @@ ConvResult encodeMultiByte(uint32_t codePage, const char* name, std::u16string_v
     const std::u16string_view character = in.substr(i, units);
     i += units;
 
+    if (codePage == kCpJapanese && units == 1) {
+      if (const GlibcCp932Gap* gap = glibcCp932GapOfUnit(u)) {
+        result.push_back(static_cast<char>(gap->byte));
+        continue;
+      }
+    }
     std::string encoded;
     std::u16string back;
     bool exact = false;

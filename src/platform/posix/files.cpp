@@ -23,7 +23,9 @@ namespace voplat {
 
 namespace {
 
-char foldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+// NTFS compares names after folding them to upper case, so '_' (0x5F) sorts
+// after every letter.
+char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool equalsIgnoringAsciiCase(const std::string& a, const char* b) {
   size_t i = 0;
@@ -33,8 +35,8 @@ bool equalsIgnoringAsciiCase(const std::string& a, const char* b) {
   return b[i] == '\0';
 }
 
-// Orders names as the original platform lists them: ASCII letters without
-// regard to case, ties broken byte by byte so that the order is total.
+// Orders names as the original platform lists them: ASCII letters folded to
+// upper case, ties broken byte by byte so that the order is total.
 bool nameLess(const std::string& a, const std::string& b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {

@@ -119,6 +119,7 @@ constexpr MessageEntry kMessages[] = {
     {995,
      "The I/O operation has been aborted because of either a thread exit or an application "
      "request."},
+    {1009, "The configuration registry database is corrupt."},
     {1113, "No mapping for the Unicode character exists in the target multi-byte code page."},
     {1117, "The request could not be performed because of an I/O device error."},
     {1131, "A potential deadlock condition has been detected."},

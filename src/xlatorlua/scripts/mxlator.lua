@@ -105,12 +105,9 @@ function mxlator.getStaticDesc(code, lang, ade)
   local langDir = vomxl_utilities.convertLangShortToLong(lngCode)
   local config = settings()
 
-  -- Without a shared errors directory in the settings there is simply no such
-  -- place to look; a setting that cannot be expanded fails the call.
-  local standardDir
-  if config.voSharedErrorsDir ~= nil then
-    standardDir = voxlatorluautils.expandPath(voxlatorlua_name, config.voSharedErrorsDir)
-  end
+  -- The shared errors directory is always searched: a setting that is absent
+  -- or cannot be expanded fails the call.
+  local standardDir = voxlatorluautils.expandPath(voxlatorlua_name, config.voSharedErrorsDir)
 
   code = vomxl_unmapErrorCode(code)
 
@@ -129,7 +126,7 @@ function mxlator.getStaticDesc(code, lang, ade)
     end
   end
 
-  if description == nil and standardDir ~= nil then
+  if description == nil then
     description = descriptionFromErrorsDir(standardDir, code, lang)
     foundLang = lang
     if description == nil and lang ~= 0 then
@@ -180,6 +177,29 @@ local function mapValue(value, convert)
   return out
 end
 
+-- The key of an attribute identifier: string.format("%08X") of the number, as
+-- the interpreter writes it where a C long has 32 bits. Fractions are cut
+-- toward zero; a negative identifier gives the 8 digits of its 32-bit
+-- pattern. Identifiers beyond 32 bits come out as this interpreter's %X
+-- writes them; beyond what a C long holds the format is undefined, so they
+-- fail the call like values that are not numbers.
+local function attributeKey(value)
+  local id = nil
+  if value ~= nil then
+    id = tonumber(value)
+  end
+  if id == nil or id ~= id or id >= 2 ^ 63 or id <= -2 ^ 63 then
+    error("attribute identifier is not a number: " .. valueText(value), 0)
+  end
+  if id < 0 then
+    id = math.ceil(id)
+    if id < 0 and id >= -2 ^ 31 then
+      id = id + 2 ^ 32
+    end
+  end
+  return string.format("%08X", id)
+end
+
 -- Builds the report of one error context; `lang` is a valid language index.
 local function buildReport(context, lang, lngCode)
   local config = settings()
@@ -219,41 +239,27 @@ local function buildReport(context, lang, lngCode)
 
   -- Text from a table is stored in the table's code page and converted;
   -- text taken from the error context is UTF-8 already and kept as it is.
+  -- An item without a usage text cannot be reported: the call fails.
   local function termText(word)
-    if terms ~= nil and type(word) == "string" then
+    if type(word) ~= "string" then
+      error("usage of an item is not a string: " .. valueText(word), 0)
+    end
+    if terms ~= nil then
       local text = terms.getString(word)
       if text ~= nil then
         return voxlatorluautils.mbsToUtf8(termsLang, text)
       end
     end
-    if word == nil then
-      return ""
-    end
-    return valueText(word)
+    return word
   end
 
   local function attributeOf(value)
-    local id = nil
-    if value ~= nil then
-      id = tonumber(value)
+    local key = attributeKey(value)
+    local entry = attributes ~= nil and attributes.getAttribute(key) or nil
+    if type(entry) == "table" then
+      return entry, true
     end
-    if id == nil or id ~= id or id == math.huge or id == -math.huge then
-      error("attribute identifier is not a number: " .. valueText(value), 0)
-    end
-    -- Identifiers are 32-bit patterns: a negative one is read as its two's
-    -- complement.
-    if id == math.floor(id) and id >= -2147483648 and id < 4294967296 then
-      if id < 0 then
-        id = id + 4294967296
-      end
-      local key = string.format("%08X", id)
-      local entry = attributes ~= nil and attributes.getAttribute(key) or nil
-      if type(entry) == "table" then
-        return entry, true
-      end
-      return { shortName = "0x" .. key, enums = {} }, false
-    end
-    return { shortName = valueText(value), enums = {} }, false
+    return { shortName = "0x" .. key, enums = {} }, false
   end
 
   local function attributeName(value)
@@ -306,11 +312,12 @@ local function buildReport(context, lang, lngCode)
   local function debugItem(key, value)
     debugItems[#debugItems + 1] = { type = "usage", key = key, value = value }
   end
+  -- Component and file are reported as the context has them.
   if context.component ~= nil then
-    debugItem("Component", valueText(context.component))
+    debugItem("Component", context.component)
   end
   if context.file ~= nil then
-    debugItem("File", valueText(context.file))
+    debugItem("File", context.file)
   end
   if context.line ~= nil then
     debugItem("Line", valueText(context.line))

@@ -20,9 +20,10 @@ voxlatorlua_xlator = nil      -- the translator module
 voxlatorlua_settings = {}     -- "voxlatorlua_settings" of the registration
 
 -- Message handler of the host's protected calls: the message, then a stack
--- traceback.
+-- traceback. A message that cannot be concatenated fails the handler itself,
+-- which the host reports as such.
 function voxlatorlua_errHandler(message)
-  return tostring(message) .. "\n" .. debug.traceback()
+  return message .. "\n" .. debug.traceback()
 end
 
 -- The search path of script modules: each non-empty entry of the

@@ -144,6 +144,19 @@ test("the message handler appends a traceback", function()
   local ok, message = harness.call(function() error("boom", 0) end)
   expect(not ok, "call failed")
   expectEq(string.sub(message, 1, 22), "boom\nstack traceback:\n", "message")
+  ok, message = harness.call(function() error(7, 0) end)
+  expectEq(string.sub(message, 1, 19), "7\nstack traceback:\n", "number message")
+end)
+
+test("an error value that cannot be concatenated fails the message handler", function()
+  -- The interpreter hands the handler's own error to the handler again.
+  harness.newState()
+  for _, case in ipairs({ { {}, "table" }, { true, "boolean" }, { nil, "nil" } }) do
+    local ok, message = harness.call(function() error(case[1]) end)
+    expect(not ok, "call failed")
+    expect(string.find(message, "voxlatorlua.lua:%d+: attempt to concatenate local 'message' %(a " ..
+                       case[2] .. " value%)\nstack traceback:\n"), message)
+  end
 end)
 
 test("modules are tables or globals as the host expects", function()
@@ -274,8 +287,11 @@ test("an unexpandable errors directory fails the call", function()
   expectError(function() mxlator.getStaticDesc(-1, 0, 0) end, "RegOpenKeyEx failed")
 end)
 
-test("settings without directories give the not-found text", function()
+test("settings without the shared errors directory fail the call", function()
   harness.newState('{"voxlatorlua_xlator":"mxlator"}')
+  expectError(function() mxlator.getStaticDesc(-1, 4, 0) end, "expandPath")
+  harness.newState('{"voxlatorlua_xlator":"mxlator","voxlatorlua_settings":' ..
+                   '{"voSharedErrorsDir":"/nonexistent/Errors"}}')
   expectEq(mxlator.getStaticDesc(-1, 4, 0), "Error description not found", "result")
 end)
 
@@ -321,6 +337,24 @@ test("an unknown attribute shows as 0x and 8 hexadecimal digits", function()
   expectEq(report.dynamic[4].value, "Calibration Date/Time", "numeric text")
 end)
 
+test("attribute keys are the %08X format of the number", function()
+  harness.newState()
+  local report = cjson.decode(dynamic(contextOf({
+    usage("kUsageTypeAttributeId", 1.5), usage("kUsageTypeAttributeId", 268435457.5),
+    usage("kUsageTypeAttributeId", -1.5), usage("kUsageTypeAttributeId", -0.5),
+    usage("kUsageTypeAttributeId", 4294967297), usage("kUsageTypeAttributeId", "0x10"),
+  })))
+  expectEq(report.dynamic[1].value, "0x00000001", "fraction cut")
+  expectEq(report.dynamic[2].value, "Samples Per Clock", "fraction of a known identifier")
+  expectEq(report.dynamic[3].value, "0xFFFFFFFF", "negative fraction")
+  expectEq(report.dynamic[4].value, "0x00000000", "small negative fraction")
+  expectEq(report.dynamic[5].value, "0x100000001", "beyond 32 bits")
+  expectEq(report.dynamic[6].value, "0x00000010", "hexadecimal text")
+  expectError(function()
+    dynamic(contextOf({ usage("kUsageTypeAttributeId", 1e300) }))
+  end, "not a number", "beyond what the format can write")
+end)
+
 test("enumerated values are named, unnamed ones keep their number", function()
   harness.newState()
   local enum = { value_type = { type = "enum", id = 268435478 } }
@@ -349,6 +383,11 @@ test("values without a value and malformed attribute identifiers", function()
   expectError(function()
     dynamic(contextOf({ usage("kUsageTypeAttributeId", "abc") }))
   end, "not a number", "attribute identifier that is no number")
+  for _, item in ipairs({ { type = "usage", value = "AI0" }, { type = "usage", usage = true },
+                          { type = "usage", usage = 5 }, { type = "elaboration" },
+                          { type = "header", usage = {} } }) do
+    expectError(function() dynamic(contextOf({ item })) end, "usage", "usage " .. tostring(item.usage))
+  end
   expectError(function() dynamic("{broken") end, nil, "invalid JSON")
   expectError(function() dynamic("5") end, "not a JSON object", "number context")
 end)
@@ -469,6 +508,15 @@ test("the debug part: component, file, line and the rest of the context", functi
   expect(string.find(text, "src/a/b.cpp", 1, true), "slashes are not escaped")
   -- An empty "dynamic" is written as an empty object.
   expect(string.find(text, '"dynamic":{}', 1, true), "empty dynamic: " .. text)
+end)
+
+test("the debug part carries component and file as the context has them", function()
+  harness.newState()
+  local report = cjson.decode(dynamic('{"component":7,"file":["a","b"],"line":3}'))
+  expectEq(report.debug[1].value, 7, "component")
+  expectEq(type(report.debug[2].value), "table", "file")
+  expectEq(report.debug[2].value[2], "b", "file element")
+  expectEq(report.debug[3].value, "3", "line is text")
 end)
 
 test("a context without translator_info", function()
