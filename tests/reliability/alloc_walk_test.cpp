@@ -55,7 +55,7 @@ uint64_t walk(const std::function<void()>& prepare, const std::function<void()>&
       return n;
     }
     check(n);
-    if (n % normalEvery == 0) normal();
+    if ((n + 1) % normalEvery == 0) normal();
     if (::testing::Test::HasFatalFailure()) return n;
   }
   ADD_FAILURE() << "the walk did not end";
@@ -207,7 +207,7 @@ int32_t openSetGet(double range, double* readBack) {
 TEST_F(AllocWalk, OpenSessionAndAttributeSetAndGet) {
   int32_t status = 0;
   double readBack = 0;
-  const auto walkOnce = [&] {
+  const auto walkOnce = [&](uint64_t normalEvery) {
     return walk(
         nullptr, [&] { status = openSetGet(2.0, &readBack); },
         // An allocation the call could do without may fail unnoticed; success
@@ -222,11 +222,13 @@ TEST_F(AllocWalk, OpenSessionAndAttributeSetAndGet) {
           double again = 0;
           ASSERT_EQ(0, openSetGet(4.0, &again));
           ASSERT_EQ(again, 4.0);
-        });
+        },
+        normalEvery);
   };
-  // The first walk also passes the lazy binding of what the call needs.
-  const uint64_t first = walkOnce();
-  const uint64_t sites = walkOnce();
+  // The first walk passes the lazy binding of what the call needs: the
+  // unharmed call, which would bind it, comes only at its end.
+  const uint64_t first = walkOnce(UINT64_MAX);
+  const uint64_t sites = walkOnce(1);
   EXPECT_EQ(status, 0);
   report("voTarsin_OpenSession + attribute set/get, first call", first);
   report("voTarsin_OpenSession + attribute set/get, later calls", sites);
@@ -273,7 +275,7 @@ TEST_F(AllocWalk, GetSessionReference) {
   Session session = 0;
   uint32_t reference = 0;
   int32_t status = 0;
-  const auto walkOnce = [&] {
+  const auto walkOnce = [&](uint64_t normalEvery) {
     return walk(
         [&] {
           if (session != 0) voTarsin_CloseSession(session, 0);
@@ -283,8 +285,11 @@ TEST_F(AllocWalk, GetSessionReference) {
         [&] { status = voTarsin_GetSessionReference(session, &reference); },
         [&](uint64_t n) {
           EXPECT_LE(status, 0) << n;
-          if (status != 0) {
-            EXPECT_EQ(reference, 0xDEADu) << n;
+          // A failed probe or attribute read leaves *reference alone; once
+          // the attribute was read its value (0: no reference yet) is stored,
+          // and a failed registry insertion (-304017) has stored the key.
+          if (status != 0 && status != -304017) {
+            EXPECT_TRUE(reference == 0xDEADu || reference == 0u) << n << ": " << reference;
           }
           if (status == 0) {
             EXPECT_NE(reference, 0u) << n;
@@ -294,11 +299,13 @@ TEST_F(AllocWalk, GetSessionReference) {
           uint32_t again = 0;
           ASSERT_EQ(0, voTarsin_GetSessionReference(session, &again));
           ASSERT_NE(again, 0u);
-        });
+        },
+        normalEvery);
   };
-  // The first walk also passes the lazy binding of what the call needs.
-  const uint64_t first = walkOnce();
-  const uint64_t sites = walkOnce();
+  // The first walk passes the lazy binding of what the call needs: the
+  // unharmed call, which would bind it, comes only at its end.
+  const uint64_t first = walkOnce(UINT64_MAX);
+  const uint64_t sites = walkOnce(1);
   EXPECT_EQ(status, 0);
   EXPECT_NE(reference, 0xDEADu);
   report("voTarsin_GetSessionReference, first call", first);
@@ -309,7 +316,7 @@ TEST_F(AllocWalk, GetSessionReference) {
 TEST_F(AllocWalk, GxOpenSession) {
   Session session = 0;
   int32_t status = 0;
-  const auto walkOnce = [&] {
+  const auto walkOnce = [&](uint64_t normalEvery) {
     return walk([&] { session = 0xDEAD; },
                 [&] { status = voTarsin_GxOpenSession("RIO4", nullptr, 0, &session); },
                 [&](uint64_t n) {
@@ -325,11 +332,13 @@ TEST_F(AllocWalk, GxOpenSession) {
                   Session again = 0;
                   ASSERT_EQ(0, voTarsin_GxOpenSession("RIO4", nullptr, 0, &again));
                   voTarsin_CloseSession(again, 0);
-                });
+                },
+                normalEvery);
   };
-  // The first walk also passes the lazy binding of what the call needs.
-  const uint64_t first = walkOnce();
-  const uint64_t sites = walkOnce();
+  // The first walk passes the lazy binding of what the call needs: the
+  // unharmed call, which would bind it, comes only at its end.
+  const uint64_t first = walkOnce(UINT64_MAX);
+  const uint64_t sites = walkOnce(1);
   EXPECT_EQ(status, 0);
   report("voTarsin_GxOpenSession, first call", first);
   report("voTarsin_GxOpenSession, later calls", sites);
