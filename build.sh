@@ -17,6 +17,7 @@ cd "$(dirname "$0")"
 packages=(cmake ninja-build g++ clang pkg-config googletest libgtest-dev libgmock-dev
           libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson
           python3 python3-numpy python3-pytest python3-setuptools)
+packages+=(libcli11-dev libfmt-dev libcairo2-dev)  # tarsin
 
 install_missing() {
   local missing=()
@@ -53,10 +54,15 @@ case "${1:-build}" in
     build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     ;;
   demo)
-    build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # Only the product: no test or benchmark target.
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j "$jobs" --target vo_demo
     ./build/bin/votarsin_demo
     ./build/bin/votarsin_acquire
     ./build/bin/votarsin_maintenance
+    ./build/bin/tarsin acquire SIM0 --channels AI0-AI3 --samples 1000 \
+      --trigger analog:AI0:0.2:rising --plot build/acquisition.png
+    echo "build.sh: the acquisition's picture is $PWD/build/acquisition.png"
     ;;
   test)
     build_tree build -DCMAKE_BUILD_TYPE=RelWithDebInfo

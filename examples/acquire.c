@@ -7,6 +7,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "report_status.h"
 #include "votarsinapi.h"
 
 #define STREAM 0u
@@ -14,29 +15,27 @@
 #define SAMPLES 1000u
 #define TIMEOUT_MS 5000u
 
-/* Reports a non-zero status; true when it is an error. */
-static int failed(int32_t status, const char* what) {
-  if (status != 0) fprintf(stderr, "%s: status %d\n", what, (int)status);
-  return status < 0;
-}
-
 static int acquire(Session session, double* data, VoTarsinReadInfo* info) {
   uint32_t enabled = 0;
   uint64_t ready = 0;
   uint8_t state = 0;
-  if (failed(voTarsin_ConfigureStreamEnabledChannels(session, STREAM, "AI0-AI3", &enabled),
+  if (failed(session, voTarsin_ConfigureStreamEnabledChannels(session, STREAM, "AI0-AI3", &enabled),
              "enable AI0-AI3"))
     return 1;
-  if (failed(voTarsin_ConfigureStreamFinite(session, STREAM, SAMPLES), "finite record")) return 1;
-  if (failed(voTarsin_ConfigureAnalogEdgeTrigger(session, STREAM, "AI0", VOTARSIN_SLOPE_RISING, 0.2,
+  if (failed(session, voTarsin_ConfigureStreamFinite(session, STREAM, SAMPLES), "finite record"))
+    return 1;
+  if (failed(session,
+             voTarsin_ConfigureAnalogEdgeTrigger(session, STREAM, "AI0", VOTARSIN_SLOPE_RISING, 0.2,
                                                  0.01),
              "analog edge trigger"))
     return 1;
-  if (failed(voTarsin_StartStream(session, STREAM), "start")) return 1;
-  if (failed(voTarsin_WaitForTransfer(session, STREAM, SAMPLES, TIMEOUT_MS, &ready, &state),
+  if (failed(session, voTarsin_StartStream(session, STREAM), "start")) return 1;
+  if (failed(session,
+             voTarsin_WaitForTransfer(session, STREAM, SAMPLES, TIMEOUT_MS, &ready, &state),
              "wait"))
     return 1;
-  if (failed(voTarsin_ReadStream2DF64(session, STREAM, TIMEOUT_MS, enabled, SAMPLES, data, info),
+  if (failed(session,
+             voTarsin_ReadStream2DF64(session, STREAM, TIMEOUT_MS, enabled, SAMPLES, data, info),
              "read"))
     return 1;
   return 0;
@@ -44,10 +43,10 @@ static int acquire(Session session, double* data, VoTarsinReadInfo* info) {
 
 int main(void) {
   Session session = 0;
-  if (failed(voTarsin_OpenSession("SIM0", NULL, 0, &session), "open SIM0")) return 1;
+  if (failed(session, voTarsin_OpenSession("SIM0", NULL, 0, &session), "open SIM0")) return 1;
   /* Binds the simulation library, which answers the simulated session, and
    * restarts the simulated device (seed 1) from its power-on state. */
-  if (failed(voTarsin_RestartSimulation(session, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0),
+  if (failed(session, voTarsin_RestartSimulation(session, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0),
              "restart simulation")) {
     voTarsin_CloseSession(session, 0);
     return 1;
@@ -70,7 +69,7 @@ int main(void) {
     }
   }
   free(data);
-  failed(voTarsin_ClearStream(session, STREAM), "clear");
-  failed(voTarsin_CloseSession(session, 0), "close");
+  failed(session, voTarsin_ClearStream(session, STREAM), "clear");
+  failed(session, voTarsin_CloseSession(session, 0), "close");
   return result;
 }

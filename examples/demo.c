@@ -3,30 +3,31 @@
  * a simulated device, reads them back and prints them as a table. */
 #include <stdio.h>
 
+#include "report_status.h"
 #include "votarsinapi.h"
-
-static int failed(int32_t status, const char* what) {
-  if (status != 0) fprintf(stderr, "%s: status %d\n", what, (int)status);
-  return status < 0;
-}
 
 static int showDevice(const char* resource) {
   Session session = 0;
-  if (failed(voTarsin_OpenSession(resource, NULL, 0, &session), "open")) return 1;
+  if (failed(session, voTarsin_OpenSession(resource, NULL, 0, &session), "open")) return 1;
   int32_t channels = 0, resolution = 0;
   double rate = 0, temperature = 0;
   char fifo[64] = "";
   int bad =
-      failed(voTarsin_GetAttributeInt32(session, NULL, VOTARSIN_ATTR_AI_CHANNEL_COUNT, &channels),
+      failed(session,
+             voTarsin_GetAttributeInt32(session, NULL, VOTARSIN_ATTR_AI_CHANNEL_COUNT, &channels),
              "AI Channel Count") ||
-      failed(voTarsin_GetAttributeInt32(session, NULL, VOTARSIN_ATTR_ADC_RESOLUTION, &resolution),
+      failed(session,
+             voTarsin_GetAttributeInt32(session, NULL, VOTARSIN_ATTR_ADC_RESOLUTION, &resolution),
              "ADC Resolution") ||
-      failed(voTarsin_GetAttributeDouble(session, NULL, VOTARSIN_ATTR_ADC_SAMPLE_RATE, &rate),
+      failed(session,
+             voTarsin_GetAttributeDouble(session, NULL, VOTARSIN_ATTR_ADC_SAMPLE_RATE, &rate),
              "ADC Sample Rate") ||
       failed(
+          session,
           voTarsin_GetAttributeDouble(session, NULL, VOTARSIN_ATTR_FPGA_TEMPERATURE, &temperature),
           "FPGA Temperature") ||
-      failed(voTarsin_GetAttributeString(session, "0", VOTARSIN_ATTR_STREAM_FIFO_NAME,
+      failed(session,
+             voTarsin_GetAttributeString(session, "0", VOTARSIN_ATTR_STREAM_FIFO_NAME,
                                          sizeof fifo - 1, fifo),
              "Stream FIFO Name");
   if (!bad) {
@@ -37,27 +38,29 @@ static int showDevice(const char* resource) {
     printf("  %-18s %.1f C\n", "FPGA temperature", temperature);
     printf("  %-18s %s\n\n", "Stream 0 FIFO", fifo);
   }
-  failed(voTarsin_CloseSession(session, 0), "close");
+  failed(session, voTarsin_CloseSession(session, 0), "close");
   return bad;
 }
 
 static int showSimulatedChannels(void) {
-  if (failed(voTarsin_RestartSimulation(0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), "bind simulation"))
+  if (failed(0, voTarsin_RestartSimulation(0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0), "bind simulation"))
     return 1;
   Session session = 0;
-  if (failed(voTarsin_OpenSession("SIM0", NULL, 0, &session), "open SIM0")) return 1;
+  if (failed(session, voTarsin_OpenSession("SIM0", NULL, 0, &session), "open SIM0")) return 1;
   const char* list = "AI0-AI3";
   int bad =
-      failed(voTarsin_SetAttributeDouble(session, list, VOTARSIN_ATTR_AI_RANGE, 0.5),
+      failed(session, voTarsin_SetAttributeDouble(session, list, VOTARSIN_ATTR_AI_RANGE, 0.5),
              "set AI Range") ||
-      failed(voTarsin_SetAttributeInt32(session, list, VOTARSIN_ATTR_AI_COUPLING, 0),
+      failed(session, voTarsin_SetAttributeInt32(session, list, VOTARSIN_ATTR_AI_COUPLING, 0),
              "set AI Coupling") ||
-      failed(voTarsin_SetAttributeBoolean(session, "0", VOTARSIN_ATTR_STREAM_FINITE, 1),
+      failed(session, voTarsin_SetAttributeBoolean(session, "0", VOTARSIN_ATTR_STREAM_FINITE, 1),
              "set Stream Finite") ||
       failed(
+          session,
           voTarsin_SetAttributeUInt64(session, "0", VOTARSIN_ATTR_STREAM_NUMBER_OF_SAMPLES, 4096),
           "set Stream Number Of Samples") ||
-      failed(voTarsin_SetAttributeString(session, NULL, VOTARSIN_ATTR_ROUTING_ALIAS, "bench-A"),
+      failed(session,
+             voTarsin_SetAttributeString(session, NULL, VOTARSIN_ATTR_ROUTING_ALIAS, "bench-A"),
              "set Routing Alias");
   if (bad) goto close;
 
@@ -69,11 +72,14 @@ static int showSimulatedChannels(void) {
     double range = 0, gain = 0;
     int32_t coupling = -1;
     bad =
-        failed(voTarsin_GetAttributeDouble(session, channel, VOTARSIN_ATTR_AI_RANGE, &range),
+        failed(session,
+               voTarsin_GetAttributeDouble(session, channel, VOTARSIN_ATTR_AI_RANGE, &range),
                "get AI Range") ||
-        failed(voTarsin_GetAttributeInt32(session, channel, VOTARSIN_ATTR_AI_COUPLING, &coupling),
+        failed(session,
+               voTarsin_GetAttributeInt32(session, channel, VOTARSIN_ATTR_AI_COUPLING, &coupling),
                "get AI Coupling") ||
-        failed(voTarsin_GetAttributeDouble(session, channel, VOTARSIN_ATTR_AI_SCALING_GAIN, &gain),
+        failed(session,
+               voTarsin_GetAttributeDouble(session, channel, VOTARSIN_ATTR_AI_SCALING_GAIN, &gain),
                "get AI Scaling Gain");
     if (!bad) printf("  %-8s %10.3g %10s %14.4g\n", channel, range, coupling ? "DC" : "AC", gain);
   }
@@ -81,19 +87,22 @@ static int showSimulatedChannels(void) {
   uint64_t samples = 0;
   char alias[64] = "";
   bad = bad ||
-        failed(voTarsin_GetAttributeBoolean(session, "0", VOTARSIN_ATTR_STREAM_FINITE, &finite),
+        failed(session,
+               voTarsin_GetAttributeBoolean(session, "0", VOTARSIN_ATTR_STREAM_FINITE, &finite),
                "get Stream Finite") ||
-        failed(voTarsin_GetAttributeUInt64(session, "0", VOTARSIN_ATTR_STREAM_NUMBER_OF_SAMPLES,
+        failed(session,
+               voTarsin_GetAttributeUInt64(session, "0", VOTARSIN_ATTR_STREAM_NUMBER_OF_SAMPLES,
                                            &samples),
                "get Stream Number Of Samples") ||
-        failed(voTarsin_GetAttributeString(session, NULL, VOTARSIN_ATTR_ROUTING_ALIAS,
+        failed(session,
+               voTarsin_GetAttributeString(session, NULL, VOTARSIN_ATTR_ROUTING_ALIAS,
                                            sizeof alias - 1, alias),
                "get Routing Alias");
   if (!bad)
     printf("  stream 0: %s, %llu samples; routing alias \"%s\"\n\n",
            finite ? "finite" : "continuous", (unsigned long long)samples, alias);
 close:
-  failed(voTarsin_CloseSession(session, 0), "close");
+  failed(session, voTarsin_CloseSession(session, 0), "close");
   voTarsin_DisposeSimulation();
   return bad;
 }
@@ -102,13 +111,13 @@ close:
  * static text of the code and the report the driver's context gives. */
 static int showErrorText(void) {
   Session session = 0;
-  if (failed(voTarsin_OpenSession("RIO0", NULL, 0, &session), "open RIO0")) return 1;
+  if (failed(session, voTarsin_OpenSession("RIO0", NULL, 0, &session), "open RIO0")) return 1;
   const int32_t status =
       voTarsin_SetAttributeInt32(session, "0", VOTARSIN_ATTR_START_TRIGGER_TYPE, 9);
   char text[2048] = "";
   const int32_t described = voTarsin_GetError(session, status, sizeof text, text);
   printf("Setting Start Trigger Type to 9 on stream 0 gives status %d:\n%s\n", (int)status, text);
-  failed(voTarsin_CloseSession(session, 0), "close");
+  failed(session, voTarsin_CloseSession(session, 0), "close");
   return status >= 0 || described != 0;
 }
 

@@ -6,20 +6,16 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "report_status.h"
 #include "votarsinapi.h"
-
-static int failed(int32_t status, const char* what) {
-  if (status != 0) fprintf(stderr, "%s: status %d\n", what, (int)status);
-  return status < 0;
-}
 
 static int waitUntilReady(Session session) {
   uint32_t ready = 0;
   int32_t ioError = 0;
-  if (failed(voTarsin_Commit(session), "commit")) return 1;
+  if (failed(session, voTarsin_Commit(session), "commit")) return 1;
   const int32_t status = voTarsin_WaitForIoReady(session, 2000, &ready, &ioError);
   printf("  %-22s %s (IO Error %d)\n", "I/O", ready ? "ready" : "not ready", (int)ioError);
-  return failed(status, "wait for I/O ready");
+  return failed(session, status, "wait for I/O ready");
 }
 
 static int showLimitsAndModule(Session session) {
@@ -28,12 +24,14 @@ static int showLimitsAndModule(Session session) {
   uint32_t serial = 0, revision = 0;
   uint8_t slots = 0;
   uint64_t metadataSize = 0;
-  if (failed(voTarsin_GetTemperatureLimit(session, &temperature), "temperature limit") ||
-      failed(voTarsin_GetPowerLimit(session, &power), "power limit") ||
-      failed(voTarsinMDK_readIoModuleInfo(session, &vendor, &product, &serial, &revision, &slots,
+  if (failed(session, voTarsin_GetTemperatureLimit(session, &temperature), "temperature limit") ||
+      failed(session, voTarsin_GetPowerLimit(session, &power), "power limit") ||
+      failed(session,
+             voTarsinMDK_readIoModuleInfo(session, &vendor, &product, &serial, &revision, &slots,
                                           &options),
              "I/O module information") ||
-      failed(voTarsin_GetBitfileMetadata(session, &metadataSize, NULL), "image metadata size"))
+      failed(session, voTarsin_GetBitfileMetadata(session, &metadataSize, NULL),
+             "image metadata size"))
     return 1;
   printf("  %-22s %.1f C\n", "temperature limit", temperature);
   printf("  %-22s %.1f W\n", "power limit", power);
@@ -48,9 +46,9 @@ static int roundTripCalibration(Session session) {
   static const char block[] = "offset=-0.0012;gain=1.00031";
   char readBack[sizeof block];
   memset(readBack, 0, sizeof readBack);
-  if (failed(voTarsin_WriteCalibrationData(session, 128, block, sizeof block),
+  if (failed(session, voTarsin_WriteCalibrationData(session, 128, block, sizeof block),
              "write calibration") ||
-      failed(voTarsin_ReadCalibrationData(session, 128, readBack, sizeof readBack),
+      failed(session, voTarsin_ReadCalibrationData(session, 128, readBack, sizeof readBack),
              "read calibration"))
     return 1;
   const int same = memcmp(block, readBack, sizeof block) == 0;
@@ -60,19 +58,20 @@ static int roundTripCalibration(Session session) {
 
 static int showReference(Session session) {
   uint32_t reference = 0;
-  if (failed(voTarsin_GetSessionReference(session, &reference), "session reference")) return 1;
+  if (failed(session, voTarsin_GetSessionReference(session, &reference), "session reference"))
+    return 1;
   printf("  %-22s %u\n", "session reference", (unsigned)reference);
   return 0;
 }
 
 int main(void) {
   Session session = 0;
-  if (failed(voTarsin_OpenSession("RIO0", NULL, 0, &session), "open RIO0")) return 1;
+  if (failed(session, voTarsin_OpenSession("RIO0", NULL, 0, &session), "open RIO0")) return 1;
   printf("RIO0 maintenance (session 0x%04x)\n", (unsigned)session);
   int bad = waitUntilReady(session);
   bad = bad || showLimitsAndModule(session);
   bad = bad || roundTripCalibration(session);
   bad = bad || showReference(session);
-  failed(voTarsin_CloseSession(session, 0), "close");
+  failed(session, voTarsin_CloseSession(session, 0), "close");
   return bad;
 }
