@@ -11,6 +11,8 @@
 #                      then fuzz each target in turn for FUZZ_SECONDS (600)
 #                      seconds; FUZZ_TARGETS="a b" picks targets
 #   ./build.sh soak    continuous acquisition for VO_SOAK_SECONDS (600) seconds
+#   ./build.sh bench   build Release (build-release/), run every benchmark and
+#                      print one table of figures beside their baselines
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -77,6 +79,10 @@ case "${1:-build}" in
     cmake --build build-tsan -j "$jobs" --target votarsinapi vo_thread_tests
     run_tests build-tsan -L threads
     ;;
+  bench)
+    build_tree build-release -DCMAKE_BUILD_TYPE=Release -DVO_BUILD_TESTS=OFF
+    python3 bench/report.py build-release/bin
+    ;;
   soak)
     cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
     cmake --build build -j "$jobs" --target soak_tests VoFpga
@@ -103,7 +109,7 @@ case "${1:-build}" in
     done
     ;;
   *)
-    echo "usage: $0 [build|demo|test|fuzz|soak]" >&2
+    echo "usage: $0 [build|demo|test|bench|fuzz|soak]" >&2
     exit 2
     ;;
 esac

@@ -145,6 +145,19 @@ void ReadI16Library(benchmark::State& state) {
   state.counters["samples"] = static_cast<double>(samples);
 }
 BENCHMARK(ReadI16Library)->Arg(1000)->Arg(1000000);
+BENCHMARK(Read2DBaseline)->Arg(1000000);
 BENCHMARK(Read2DLibrary)->Arg(1000000);
+
+// The bytes a read of that many int16 samples hands over, copied.
+void ReadI16Memcpy(benchmark::State& state) {
+  const auto samples = static_cast<size_t>(state.range(0));
+  std::vector<int16_t> source(samples, 1), target(samples);
+  for (auto _ : state) {
+    std::memcpy(target.data(), source.data(), samples * sizeof(int16_t));
+    benchmark::DoNotOptimize(target.data());
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(ReadI16Memcpy)->Arg(1000)->Arg(1000000);
 
 }  // namespace

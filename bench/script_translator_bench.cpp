@@ -16,7 +16,9 @@
 //                                 instead of precompiled chunks;
 //   Host/load_each_module         each embedded module loaded alone;
 //   Host/dynamic_warm_state       a dynamic description on a state that has
-//                                 already run the term and attribute tables.
+//                                 already run the term and attribute tables;
+//   Host/bare_state               the floor: a fresh interpreter state with no
+//                                 library opened, closed again.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -260,6 +262,14 @@ void LoadEachModule(benchmark::State& state) {
   lua_close(L);
 }
 
+void BareState(benchmark::State& state) {
+  for (auto _ : state) {
+    lua_State* L = luaL_newstate();
+    benchmark::DoNotOptimize(L);
+    lua_close(L);
+  }
+}
+
 BENCHMARK(GetErrorDeviceError)->Name("GetError/device_error")->Unit(benchmark::kMicrosecond);
 BENCHMARK(FreshStatePerCall)->Name("Host/fresh_state_per_call")->Unit(benchmark::kMicrosecond);
 BENCHMARK(CreateModulesPrecompiled)
@@ -270,5 +280,6 @@ BENCHMARK(CreateModulesAsSource)
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(LoadEachModule)->Name("Host/load_each_module")->Unit(benchmark::kMicrosecond);
 BENCHMARK(DynamicWarmState)->Name("Host/dynamic_warm_state")->Unit(benchmark::kMicrosecond);
+BENCHMARK(BareState)->Name("Host/bare_state")->Unit(benchmark::kMicrosecond);
 
 }  // namespace

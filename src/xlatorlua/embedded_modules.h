@@ -3,9 +3,11 @@
 // The build turns the script sources listed in src/xlatorlua/CMakeLists.txt
 // into generated C++ data: precompiled chunks (file names ending ".luac")
 // made with the luac of the interpreter the library links, or the source
-// text (".lua"). The script host installs them, in list order, as preloaded
-// modules of every interpreter state: the module name is the file name
-// without its last suffix.
+// text (".lua"). The build loads every one of them in that interpreter before
+// it writes the data, so none can fail to compile at run time. The script
+// host installs them, in list order, as preloaded modules of every
+// interpreter state: the module name is the file name without its last
+// suffix.
 #pragma once
 #include <cstddef>
 
@@ -21,6 +23,11 @@ struct EmbeddedModule {
 struct ModuleSet {
   const EmbeddedModule* modules = nullptr;
   size_t count = 0;
+  // Set by the build for the sets it generated and checked: their data lives
+  // as long as the program, and each chunk is known to load, so a state
+  // loads a module only when it is first required. Other sets are compiled
+  // in full when a state is created.
+  bool checkedAtBuild = false;
 
   const EmbeddedModule* begin() const noexcept { return modules; }
   const EmbeddedModule* end() const noexcept { return modules + count; }

@@ -8,6 +8,7 @@
 
 #include "status/codes.h"
 #include "xlatorlua/lua_support.h"
+#include "xlatorlua/state_arena.h"
 
 namespace voxlatorlua {
 
@@ -32,6 +33,17 @@ bool hasModuleSuffix(const char* dot) noexcept {
   return dot != nullptr && (std::strcmp(dot, ".lua") == 0 || std::strcmp(dot, ".luac") == 0);
 }
 
+// The preload entry of a module checked at build time: undumps the chunk
+// and runs it with require's arguments. Most reports need a few of the
+// modules, so the others are never loaded. upvalue 1: the EmbeddedModule.
+int loadOnRequire(lua_State* L) {
+  const auto* module = static_cast<const EmbeddedModule*>(lua_touserdata(L, lua_upvalueindex(1)));
+  if (luaL_loadbuffer(L, module->data, module->size, module->fileName) != 0) lua_error(L);
+  lua_insert(L, 1);
+  lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
+  return lua_gettop(L);
+}
+
 int addPreloadsProtected(lua_State* L) {
   auto* call = static_cast<PreloadCall*>(lua_touserdata(L, 1));
   lua_getglobal(L, LUA_LOADLIBNAME);
@@ -40,7 +52,10 @@ int addPreloadsProtected(lua_State* L) {
   for (const EmbeddedModule& module : call->modules) {
     const char* dot = std::strrchr(module.fileName, '.');
     if (!hasModuleSuffix(dot)) continue;
-    if (luaL_loadbuffer(L, module.data, module.size, module.fileName) != 0) {
+    if (call->modules.checkedAtBuild) {
+      lua_pushlightuserdata(L, const_cast<EmbeddedModule*>(&module));
+      lua_pushcclosure(L, loadOnRequire, 1);
+    } else if (luaL_loadbuffer(L, module.data, module.size, module.fileName) != 0) {
       std::fprintf(stderr, "ERROR: Failed to load \"%s\": %s\n", module.fileName,
                    lua_tostring(L, -1));
       lua_pop(L, 1);
@@ -196,6 +211,8 @@ uint64_t elapsedNs(std::chrono::steady_clock::time_point since) noexcept {
           .count());
 }
 
+constexpr int kCreationGcPause = 1000;  // percent of the heap after a cycle
+
 int panicHandler(lua_State* L) {
   std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n",
                lua_isstring(L, -1) ? lua_tostring(L, -1) : "?");
@@ -210,6 +227,24 @@ void fillHead(ScriptTranslator& object) noexcept {
   object.state = nullptr;
 }
 
+// A state of its own arena, unless the configuration names an allocator.
+lua_State* newState(const HostConfig& config) noexcept {
+  if (config.allocator != nullptr) {
+    lua_State* L = lua_newstate(config.allocator, config.allocatorContext);
+    if (L != nullptr) lua_atpanic(L, panicHandler);
+    return L;
+  }
+  StateArena* arena = StateArena::create();
+  if (arena == nullptr) return nullptr;
+  lua_State* L = lua_newstate(StateArena::allocate, arena);
+  if (L == nullptr) {
+    StateArena::destroy(arena);
+    return nullptr;
+  }
+  lua_atpanic(L, panicHandler);
+  return L;
+}
+
 ScriptTranslator* asScriptTranslator(voxlator::TranslatorInterface* translator) noexcept {
   return reinterpret_cast<ScriptTranslator*>(translator);
 }
@@ -222,28 +257,26 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
   fillHead(object);
   auto started = std::chrono::steady_clock::now();
 
-  lua_State* L = nullptr;
-  if (config.allocator != nullptr) {
-    L = lua_newstate(config.allocator, config.allocatorContext);
-    if (L != nullptr) lua_atpanic(L, panicHandler);
-  } else {
-    L = luaL_newstate();
-  }
+  lua_State* L = newState(config);
   if (L == nullptr) {
     VOERR_RAISE(status, voerr::kMemoryFull, voerr::kMemoryFullName)
         .object("voxlatorlua_debug", {{"debug", "failed to create lua state"}});
     return;
   }
   if (status.isError()) {
-    lua_close(L);
+    closeScriptState(L);
     return;
   }
+  // Building the state makes next to no garbage: a cycle finished meanwhile
+  // lets the heap grow tenfold, not twofold, before the next one starts.
+  // The state's own pause holds again from the first cycle after creation.
+  const int pause = lua_gc(L, LUA_GCSETPAUSE, kCreationGcPause);
 
   for (const LibrarySpec& library : config.libraries) {
     const int result = lua_cpcall(L, openLibraryProtected, const_cast<LibrarySpec*>(&library));
     if (result != 0) {
       const ErrorObject error = takeErrorObject(L);
-      lua_close(L);
+      closeScriptState(L);
       auto at = VOERR_RAISE(status, voerr::kSoftwareFault, voerr::kSoftwareFaultName);
       appendInternalError(at, result, error);
       at.object("voxlatorlua_debug", {{"debug", "failed to load lua lib"}, {"lib", library.name}});
@@ -259,7 +292,7 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
   if (preloadResult != 0 || preload.failures != 0) {
     ErrorObject error;
     if (preloadResult != 0) error = takeErrorObject(L);
-    lua_close(L);
+    closeScriptState(L);
     auto at = VOERR_RAISE(status, voerr::kSoftwareFault, voerr::kSoftwareFaultName);
     // Compiler messages went to the standard error stream.
     appendInternalError(at, preloadResult != 0 ? preloadResult : 1, error);
@@ -273,7 +306,7 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
   const int setupResult = lua_cpcall(L, setupProtected, &setup);
   if (setupResult != 0) {
     const ErrorObject error = takeErrorObject(L);
-    lua_close(L);
+    closeScriptState(L);
     auto at = VOERR_RAISE(status, voerr::kSoftwareFault, voerr::kSoftwareFaultName);
     appendInternalError(at, setupResult, error);
     at.object(
@@ -282,14 +315,22 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
     return;
   }
   lua_settop(L, 0);
+  lua_gc(L, LUA_GCSETPAUSE, pause);
   if (config.times != nullptr) config.times->setupNs = elapsedNs(started);
   object.state = L;
+}
+
+void closeScriptState(lua_State* L) noexcept {
+  void* context = nullptr;
+  const lua_Alloc allocator = lua_getallocf(L, &context);
+  lua_close(L);
+  if (allocator == StateArena::allocate) StateArena::destroy(static_cast<StateArena*>(context));
 }
 
 void destroyScriptTranslator(voxlator::TranslatorInterface* translator) noexcept {
   if (translator == nullptr) return;
   ScriptTranslator* object = asScriptTranslator(translator);
-  if (object->state != nullptr) lua_close(object->state);
+  if (object->state != nullptr) closeScriptState(object->state);
   delete object;
 }
 

@@ -4,13 +4,16 @@
 //
 // A ScriptTranslator begins with the TranslatorInterface head of the
 // translator manager and owns one interpreter state. Creation, in order:
-//  1. a new state (default allocator);
+//  1. a new state, its memory from an arena of its own (state_arena.h)
+//     unless the configuration names an allocator;
 //  2. the libraries of libraries.h, each opened in its own protected call
 //     with its name as the only argument;
-//  3. the embedded modules (embedded_modules.h) compiled into
-//     package.preload under their file name without the last suffix; only
-//     ".lua" and ".luac" files are taken. A module that does not compile is
-//     reported on the standard error stream as
+//  3. the embedded modules (embedded_modules.h) installed in package.preload
+//     under their file name without the last suffix; only ".lua" and ".luac"
+//     files are taken. The modules of a set checked at build time are
+//     undumped on their first require; the modules of any other set are
+//     compiled here, and one that does not compile is reported on the
+//     standard error stream as
 //       ERROR: Failed to load "<file>": <compiler message>
 //     and fails the creation once every module has been tried;
 //  4. in one protected call, require("voxlatorlua") (the bootstrap module,
@@ -68,7 +71,7 @@ struct CreationTimes {
 struct HostConfig {
   ModuleSet modules = embeddedModules();
   LibrarySet libraries = standardLibraries();
-  InterpreterAllocator allocator = nullptr;  // null: the interpreter's default allocator
+  InterpreterAllocator allocator = nullptr;  // null: an arena of the state's own
   void* allocatorContext = nullptr;
   CreationTimes* times = nullptr;  // filled when given
 };
@@ -80,6 +83,10 @@ struct HostConfig {
 void createScriptTranslator(ScriptTranslator& object, const char* name,
                             const char* registrationInfo, voerr::Status& status,
                             const HostConfig& config = HostConfig()) noexcept;
+
+// Closes a state made by createScriptTranslator (finalisers run) and
+// releases its memory.
+void closeScriptState(lua_State* L) noexcept;
 
 // The translator operations (the head's slots).
 void destroyScriptTranslator(voxlator::TranslatorInterface* translator) noexcept;

@@ -79,6 +79,65 @@ TEST_F(LibraryRegistrationTest, ThisLibrarysRegistrationCreatesAHost) {
   EXPECT_EQ(Eval(L, "return type(package.preload.commonTerms_jpn)"), "function");
 }
 
+// What require gives for every embedded module: its type and, for a table,
+// its sorted keys; then which globals it defined.
+std::string RequireAll(lua_State* L) {
+  return Eval(
+      L,
+      "local out = {} "
+      "local before = {} for k in pairs(_G) do before[k] = true end "
+      "for _, m in ipairs({'json', 'util', 'commonTerms_eng', 'commonTerms_jpn',"
+      "  'commonTerms_kor', 'commonTerms_chs', 'commonTerms_fra', 'commonTerms_deu',"
+      "  'vomxl_defaultAttrTable', 'mxlator', 'vomxl_utilities',"
+      "  'votarsinapi_attributes_eng', 'voxlatorlua'}) do "
+      "  local v = require(m) local keys = {} "
+      "  if type(v) == 'table' then for k in pairs(v) do keys[#keys + 1] = tostring(k) end end "
+      "  table.sort(keys) "
+      "  out[#out + 1] = m .. '=' .. type(v) .. '(' .. table.concat(keys, ',') .. ')' "
+      "end "
+      "local added = {} for k in pairs(_G) do if not before[k] then added[#added + 1] = k end end "
+      "table.sort(added) "
+      "return table.concat(out, ' ') .. ' globals:' .. table.concat(added, ',') .. ' ' .. "
+      "  usageTypes_eng.getString('kUsageTypeDevice') .. "
+      "  votarsinapi_attributes_eng.getAttribute('10000001').shortName");
+}
+
+// Modules loaded on their first require give what modules compiled when the
+// state was created give.
+TEST_F(LibraryRegistrationTest, ModulesLoadedOnFirstRequireMatchModulesCompiledAtCreation) {
+  const voxlatorlua::ModuleSet embedded = voxlatorlua::embeddedModules();
+  ASSERT_TRUE(embedded.checkedAtBuild);
+  const std::vector<voxlatorlua::EmbeddedModule> copy(embedded.begin(), embedded.end());
+  voxlatorlua::HostConfig eager;
+  eager.modules = {copy.data(), copy.size()};
+  ASSERT_FALSE(eager.modules.checkedAtBuild);
+
+  voerr::Status lazyStatus, eagerStatus;
+  TranslatorPtr lazy = Create(voxlator::kScriptXlatorRegistration, lazyStatus);
+  TranslatorPtr compiled(voxlatorlua::newScriptTranslator(
+      voxlator::kScriptXlatorName, voxlator::kScriptXlatorRegistration, eagerStatus, eager));
+  ASSERT_NE(lazy, nullptr) << lazyStatus.contextText();
+  ASSERT_NE(compiled, nullptr) << eagerStatus.contextText();
+  lua_State* lazyState = voxlatorlua::scriptState(lazy.get());
+  lua_State* compiledState = voxlatorlua::scriptState(compiled.get());
+  // Before any require: the same preloaded names, each a function.
+  const char* preloaded =
+      "local names = {} for k, v in pairs(package.preload) do"
+      " names[#names + 1] = k .. ':' .. type(v) end table.sort(names)"
+      " return table.concat(names, ' ')";
+  EXPECT_EQ(Eval(lazyState, preloaded), Eval(compiledState, preloaded));
+  const std::string required = RequireAll(lazyState);
+  EXPECT_EQ(required, RequireAll(compiledState));
+  EXPECT_NE(required.find("commonTerms_eng=table("), std::string::npos) << required;
+  EXPECT_NE(required.find("globals:"), std::string::npos) << required;
+  EXPECT_NE(required.find("usageTypes_kor"), std::string::npos) << required;
+  EXPECT_NE(required.find("DeviceSamples Per Clock"), std::string::npos) << required;
+  // A module runs once; its chunk name still names the script.
+  EXPECT_EQ(Eval(lazyState, "return require('mxlator') == mxlator"), "true");
+  EXPECT_EQ(Eval(lazyState, "return debug.getinfo(mxlator.getStaticDesc, 'S').source"),
+            "@mxlator.lua");
+}
+
 TEST_F(LibraryRegistrationTest, PackagePathIsBuiltFromTheRegistration) {
   voerr::Status status;
   TranslatorPtr translator =

@@ -56,6 +56,8 @@ TEST(ScriptHostTest, CreationFillsTheHeadAndRunsSetup) {
   EXPECT_EQ(Eval(L, "return voxlatorlua_settings.driverName .. voxlatorlua_settings.n"), "d3");
   EXPECT_EQ(Eval(L, "return package.path .. '|' .. package.cpath"), "|");
   EXPECT_EQ(lua_gettop(L), 0);
+  // The collector's pause is the interpreter's default again.
+  EXPECT_EQ(Eval(L, "return collectgarbage('setpause', 200)"), "200");
 }
 
 TEST(ScriptHostTest, OpensExactlyTheListedLibraries) {
@@ -468,7 +470,7 @@ TEST_F(DescriptionTest, UnmapErrorCodeIsDefinedByTheFactory) {
                                       TestConfig());
   ASSERT_NE(object.state, nullptr);
   EXPECT_EQ(Eval(object.state, "return vomxl_unmapErrorCode"), "nil");
-  lua_close(object.state);
+  voxlatorlua::closeScriptState(object.state);
 }
 
 // ---- allocation failures ----

@@ -5,7 +5,7 @@
 //     (the one the library links): a precompiled chunk (".luac") must carry
 //     the interpreter's own header, and every module must load. Then writes
 //     a C++ source defining `<namespace>::<function>()`, the ModuleSet of the
-//     modules in the order given.
+//     modules in the order given, marked as checked at build time.
 //
 // Exit status 0 on success; 1 with a message on the standard error stream.
 #include <cstdint>
@@ -149,7 +149,7 @@ int generate(const std::string& outPath, const std::string& nameSpace, const std
   out += "};\n\n}  // namespace\n\n";
   out += "namespace " + nameSpace + " {\n\n";
   out += "voxlatorlua::ModuleSet " + function + "() noexcept {\n";
-  out += "  return {kModules, " + std::to_string(modules.size()) + "};\n}\n\n";
+  out += "  return {kModules, " + std::to_string(modules.size()) + ", true};\n}\n\n";
   out += "}  // namespace " + nameSpace + "\n";
   if (!writeFile(outPath, out)) return fail("cannot write " + outPath);
   return 0;

@@ -1,0 +1,137 @@
+#include "xlatorlua/state_arena.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+// Under AddressSanitizer, free blocks and unused chunk space are poisoned,
+// so that a use after free inside the arena is caught as with the C
+// library's allocator.
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define VO_ARENA_POISON(block, size) ASAN_POISON_MEMORY_REGION(block, size)
+#define VO_ARENA_UNPOISON(block, size) ASAN_UNPOISON_MEMORY_REGION(block, size)
+#else
+#define VO_ARENA_POISON(block, size) ((void)(block), (void)(size))
+#define VO_ARENA_UNPOISON(block, size) ((void)(block), (void)(size))
+#endif
+
+namespace voxlatorlua {
+
+namespace {
+
+constexpr size_t kChunkBytes = 64 * 1024;
+constexpr size_t kChunkHeader = 16;  // keeps the blocks 16-byte aligned
+
+}  // namespace
+
+struct StateArena::Chunk {
+  Chunk* next;
+};
+
+static_assert(sizeof(void*) <= kChunkHeader);
+
+StateArena* StateArena::create() noexcept { return new (std::nothrow) StateArena; }
+
+void StateArena::destroy(StateArena* arena) noexcept {
+  if (arena == nullptr) return;
+  for (Chunk* chunk = arena->chunks_; chunk != nullptr;) {
+    VO_ARENA_UNPOISON(chunk, kChunkBytes);
+    Chunk* next = chunk->next;
+    std::free(chunk);
+    chunk = next;
+  }
+  delete arena;
+}
+
+void* StateArena::take(size_t size) noexcept {
+  const size_t sizeClass = classOf(size);
+  const size_t bytes = (sizeClass + 1) * kGranule;
+  if (FreeBlock* block = free_[sizeClass]) {
+    VO_ARENA_UNPOISON(block, bytes);
+    free_[sizeClass] = block->next;
+    return block;
+  }
+  if (static_cast<size_t>(end_ - next_) < bytes) {
+    auto* chunk = static_cast<Chunk*>(std::malloc(kChunkBytes));
+    if (chunk == nullptr) return nullptr;
+    chunk->next = chunks_;
+    chunks_ = chunk;
+    next_ = reinterpret_cast<char*>(chunk) + kChunkHeader;
+    end_ = reinterpret_cast<char*>(chunk) + kChunkBytes;
+    VO_ARENA_POISON(next_, kChunkBytes - kChunkHeader);
+  }
+  void* block = next_;
+  next_ += bytes;
+  VO_ARENA_UNPOISON(block, bytes);
+  return block;
+}
+
+bool StateArena::inChunk(const void* block) const noexcept {
+  const auto address = reinterpret_cast<uintptr_t>(block);
+  for (const Chunk* chunk = chunks_; chunk != nullptr; chunk = chunk->next) {
+    const auto base = reinterpret_cast<uintptr_t>(chunk);
+    if (address >= base && address < base + kChunkBytes) return true;
+  }
+  return false;
+}
+
+void StateArena::give(void* block, size_t size) noexcept {
+  if (strays_ != 0 && !inChunk(block)) {
+    std::free(block);
+    --strays_;
+    return;
+  }
+  auto* freed = static_cast<FreeBlock*>(block);
+  freed->next = free_[classOf(size)];
+  free_[classOf(size)] = freed;
+  VO_ARENA_POISON(block, (classOf(size) + 1) * kGranule);
+}
+
+void* StateArena::resize(void* block, size_t oldSize, size_t newSize) noexcept {
+  const bool stray = isSmall(oldSize) && strays_ != 0 && !inChunk(block);
+  const bool fromLibrary = !isSmall(oldSize) || stray;
+  if (fromLibrary && !isSmall(newSize)) {
+    void* moved = std::realloc(block, newSize);
+    if (moved == nullptr) return newSize <= oldSize ? block : nullptr;
+    if (stray) --strays_;
+    return moved;
+  }
+  if (!fromLibrary && isSmall(newSize) && classOf(oldSize) == classOf(newSize)) return block;
+
+  void* moved = isSmall(newSize) ? take(newSize) : std::malloc(newSize);
+  if (moved == nullptr) {
+    if (newSize > oldSize) return nullptr;
+    // The interpreter needs every shrink to succeed: the block stays, and
+    // is freed by its address later.
+    if (fromLibrary && !stray) ++strays_;
+    return block;
+  }
+  std::memcpy(moved, block, std::min(oldSize, newSize));
+  if (fromLibrary) {
+    std::free(block);
+    if (stray) --strays_;
+  } else {
+    give(block, oldSize);
+  }
+  return moved;
+}
+
+void* StateArena::allocate(void* context, void* block, size_t oldSize, size_t newSize) noexcept {
+  auto* arena = static_cast<StateArena*>(context);
+  if (newSize == 0) {
+    if (block == nullptr) return nullptr;
+    if (isSmall(oldSize)) {
+      arena->give(block, oldSize);
+    } else {
+      std::free(block);
+    }
+    return nullptr;
+  }
+  if (block == nullptr) return isSmall(newSize) ? arena->take(newSize) : std::malloc(newSize);
+  return arena->resize(block, oldSize, newSize);
+}
+
+}  // namespace voxlatorlua
