@@ -31,12 +31,6 @@ using vo::test::AllocFailer;
 
 constexpr const char* kFailedText = "Failed to translate error elaboration.";
 
-// The script translator's walks pass some 3,600 sites at a few milliseconds
-// each; the unharmed call is checked after every 64th (and after the last).
-// Each call builds its own interpreter, so no state of one call reaches the
-// next but the library's bindings, which every walked call uses again.
-constexpr uint64_t kScriptNormalEvery = 64;
-
 // Walks n over `call`, which runs with the failer armed and returns what it
 // saw; check() judges each failed run (with the failer disarmed), normal()
 // runs the call unharmed, after every `normalEvery`-th failed run and at the
@@ -144,8 +138,7 @@ TEST_F(AllocWalk, GetErrorOfADeviceErrorThroughTheScript) {
       [&] {
         ASSERT_EQ(0, getError(session, code));
         ASSERT_EQ(lastText(), normal);
-      },
-      kScriptNormalEvery);
+      });
   EXPECT_GT(sites, 100u);
   report("voTarsin_GetError, script translator", sites);
   voTarsin_CloseSession(session, 0);
@@ -184,8 +177,7 @@ TEST_F(AllocWalk, GxGetErrorOfADeviceError) {
         handle = nullptr;
         ASSERT_EQ(0, voTarsin_GXGetError(session, code, &handle));
         ASSERT_EQ(textOf(handle), normal);
-      },
-      kScriptNormalEvery);
+      });
   EXPECT_GT(sites, 10u);
   report("voTarsin_GXGetError", sites);
   voTarsin_CloseSession(session, 0);
