@@ -2,11 +2,10 @@
 // file writing, and a check that aborts with a message (the fuzzer keeps the
 // input that made it fail).
 #pragma once
-#include <stdlib.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -27,13 +26,19 @@ inline void check(bool condition, const char* what, std::string_view detail = {}
 // exit. The path itself is never destroyed, so the exit handler can read it.
 inline const std::string& scratchDir() {
   static const std::string* path = [] {
-    std::string pattern = std::filesystem::temp_directory_path() / "vo_fuzz_XXXXXX";
-    if (mkdtemp(pattern.data()) == nullptr) fail("cannot create a scratch directory");
+    namespace fs = std::filesystem;
+    std::random_device random;
+    fs::path dir;
+    std::error_code error;
+    do {
+      dir = fs::temp_directory_path() / ("vo_fuzz_" + std::to_string(random()));
+    } while (!fs::create_directory(dir, error) && !error);
+    if (error) fail("cannot create a scratch directory");
     std::atexit([] {
       std::error_code ignored;
       std::filesystem::remove_all(scratchDir(), ignored);
     });
-    return new std::string(pattern);
+    return new std::string(dir.string());
   }();
   return *path;
 }
