@@ -20,6 +20,7 @@ packages=(cmake ninja-build g++ clang pkg-config googletest libgtest-dev libgmoc
           libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson
           python3 python3-numpy python3-pytest python3-setuptools)
 packages+=(libcli11-dev libfmt-dev libcairo2-dev)  # tarsin
+packages+=(dpkg-dev patch)  # lua-cjson from its Debian source package
 
 install_missing() {
   local missing=()

@@ -134,6 +134,8 @@ VODEV_API uint64_t VoDev_FaultHits(void);
 #define VODEV_E_STREAM_OVERFLOW (-61023)      /* wait: the stream's FIFO overflowed */
 #define VODEV_E_NO_SUCH_ROUTE (-61024)        /* unroute: identifier not of a present route */
 #define VODEV_E_INVALID_ROUTE (-61025)        /* route: empty, looped, busy or too many */
+#define VODEV_E_OUT_OF_MEMORY (-61026)        /* the model ran out of memory */
+#define VODEV_E_INTERNAL (-61027)             /* the model failed in an unforeseen way */
 
 /* The model's constant name of a status ("vodeverr_readOnlyAttribute"), or
  * null for a code that is not the model's. The text is static. */
