@@ -8,6 +8,11 @@
 #                      labelled "threads" (build-tsan/) and the Windows pass
 #   ./build.sh windows cross-build votarsinapi.dll with mingw-w64 (build-win/),
 #                      run its tests under wine and the acquisition example
+#   ./build.sh fuzz    build the fuzz targets with Clang, libFuzzer and
+#                      ASan+UBSan (build-fuzz/), replay their stored inputs,
+#                      then fuzz each target in turn for FUZZ_SECONDS (600)
+#                      seconds; FUZZ_TARGETS="a b" picks targets
+#   ./build.sh soak    continuous acquisition for VO_SOAK_SECONDS (600) seconds
 #   ./build.sh bench   build Release (build-release/), run every benchmark and
 #                      print one table of figures beside their baselines
 set -euo pipefail
@@ -17,6 +22,7 @@ packages=(cmake ninja-build g++ clang pkg-config googletest libgtest-dev libgmoc
           libbenchmark-dev liblua5.1-0-dev lua5.1 lua-cjson-dev lua-filesystem-dev lua-dkjson
           python3 python3-numpy python3-pytest python3-setuptools)
 packages+=(libcli11-dev libfmt-dev libcairo2-dev)  # tarsin
+packages+=(dpkg-dev patch)  # lua-cjson and the interpreter's undumper from Debian sources
 
 install_missing() {
   local missing=()
@@ -129,8 +135,33 @@ case "${1:-build}" in
     build_tree build-release -DCMAKE_BUILD_TYPE=Release -DVO_BUILD_TESTS=OFF
     python3 bench/report.py build-release/bin
     ;;
+  soak)
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j "$jobs" --target soak_tests VoFpga
+    VO_SOAK_SECONDS=${VO_SOAK_SECONDS:-600} ./build/bin/soak_tests
+    ;;
+  fuzz)
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DVO_SANITIZE=address -DVO_FUZZ=ON -DVO_BUILD_TESTS=OFF -DVO_BUILD_BENCH=OFF >/dev/null
+    cmake --build build-fuzz -j "$jobs"
+    run_tests build-fuzz -L fuzz
+    targets=${FUZZ_TARGETS:-$(cd fuzz && ls fuzz_*.cpp | sed 's/^fuzz_//; s/\.cpp$//')}
+    mkdir -p build-fuzz/fuzz-artifacts
+    for target in $targets; do
+      # New inputs go to a working corpus; fuzz/corpus/ keeps the chosen seeds.
+      work=build-fuzz/fuzz-corpus/$target
+      mkdir -p "$work"
+      echo "build.sh: fuzzing $target for ${FUZZ_SECONDS:-600} s (log build-fuzz/fuzz-$target.log)"
+      "build-fuzz/bin/fuzz_$target" -max_total_time="${FUZZ_SECONDS:-600}" -print_final_stats=1 \
+        -artifact_prefix="build-fuzz/fuzz-artifacts/$target-" "$work" "fuzz/corpus/$target" \
+        >"build-fuzz/fuzz-$target.log" 2>&1 || { tail -40 "build-fuzz/fuzz-$target.log"; exit 1; }
+      grep -E '^#[0-9]+ +DONE' "build-fuzz/fuzz-$target.log" | tail -1
+    done
+    ;;
   *)
-    echo "usage: $0 [build|demo|test|windows|bench]" >&2
+    echo "usage: $0 [build|demo|test|windows|bench|fuzz|soak]" >&2
     exit 2
     ;;
 esac

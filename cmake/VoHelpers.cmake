@@ -18,6 +18,7 @@ function(vo_standin name)
   add_library(${name} SHARED ${ARG_SOURCES})
   add_dependencies(vo_thread_tests ${name})
   target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/standins/common)
   set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN"
                                            INSTALL_RPATH "$ORIGIN")
   if(WIN32)

@@ -1,7 +1,8 @@
-# Lua 5.1, LuaFileSystem and lua-cjson compiled from their Debian source
-# packages (fetched by cmake/debian_source.sh into VO_DEBIAN_SRC_DIR), for
-# targets where Debian ships no binary archives. Defines the static libraries
-# vo_lua51, vo_lua_lfs and vo_lua_cjson.
+# Lua 5.1 and LuaFileSystem compiled from their Debian source packages
+# (fetched by cmake/debian_source.sh into VO_DEBIAN_SRC_DIR), for targets
+# where Debian ships no binary archives (lua-cjson is built from source on
+# every target: LuaCjsonFromSource.cmake). Defines the static libraries
+# vo_lua51 and vo_lua_lfs.
 
 set(VO_DEBIAN_SRC_DIR ${PROJECT_SOURCE_DIR}/build-deps/debian-src CACHE PATH
     "Unpacked Debian source packages (cmake/debian_source.sh)")
@@ -45,9 +46,3 @@ configure_file(${vo_lfs_src}/src/lfs.c ${vo_lfs_dir}/lfs.c COPYONLY)
 add_library(vo_lua_lfs STATIC ${vo_lfs_dir}/lfs.c)
 target_link_libraries(vo_lua_lfs PRIVATE vo_lua51)
 target_compile_options(vo_lua_lfs PRIVATE -w)
-
-vo_debian_source_dir(vo_cjson_src lua-cjson)
-add_library(vo_lua_cjson STATIC ${vo_cjson_src}/lua_cjson.c ${vo_cjson_src}/fpconv.c
-                                ${vo_cjson_src}/strbuf.c)
-target_link_libraries(vo_lua_cjson PRIVATE vo_lua51)
-target_compile_options(vo_lua_cjson PRIVATE -w)

@@ -2,7 +2,11 @@
  * I/O modules. Plain C ABI; every function returns an int32_t status: 0 is
  * success, a negative value an error, a positive value a warning. Outputs are
  * written only on status 0 unless a function's line says otherwise.
- * voTarsin_GetError turns any status into text. */
+ * voTarsin_GetError turns any status into text.
+ * Threads: every entry point may be called from any thread at any time, and sessions are
+ * independent of each other; the exceptions are noted at the functions concerned (simulation
+ * restart and dispose, the GX runtime setters, translators from voxlator_exported_create) and
+ * concurrent sets of one attribute interleave per channel. */
 #ifndef VOTARSINAPI_H
 #define VOTARSINAPI_H
 
@@ -143,7 +147,7 @@ VOTARSIN_API int32_t voTarsin_OpenSession(const char* resourceName, const char* 
 /* Closes a session; attribute is passed to the FPGA interface library unchanged. */
 VOTARSIN_API int32_t voTarsin_CloseSession(Session session, uint32_t attribute);
 /* Opens a session for the graphical environment through VoFpgaGx, bound on first use (-52005 when
- * it cannot be loaded; the next call tries again). */
+ * it cannot be loaded; the next call tries again); threads arriving together bind it once. */
 VOTARSIN_API int32_t voTarsin_GxOpenSession(const char* resourceName, const char* imageName,
                                             uint32_t attribute, Session* session);
 /* Stores the graphical environment's TLS index, handed to VoFpgaGx when it is bound. */
@@ -152,7 +156,8 @@ VOTARSIN_API void SetGXRTTLSIndexHook(uint32_t index);
 /* ---- Attributes ----
  * Getters take one channel name ("AI3", a stream number such as "5", or null/"" for the
  * device); setters take a channel list ("AI0-AI3,AO1,5"; null/"" for the device).
- * -63196: ID outside its type's range; -1: null output pointer. */
+ * -63196: ID outside its type's range; -1: null output pointer. Sets of one attribute from
+ * several threads at once interleave per channel: each channel ends with one of the values. */
 
 /* Reads an Int32 attribute (IDs 0x10000000-0x1000FFFE). */
 VOTARSIN_API int32_t voTarsin_GetAttributeInt32(Session session, const char* channelName,
@@ -195,12 +200,14 @@ VOTARSIN_API int32_t voTarsin_SetAttributeBoolean(Session session, const char* c
  * of simulated sessions. */
 
 /* Binds the simulation library on first use and forwards the twelve arguments to its restart entry;
- * -1 when the library or an entry point is missing. */
+ * -1 when the library or an entry point is missing. Not concurrently with another restart, a
+ * dispose or any request of a simulated session. */
 VOTARSIN_API int32_t voTarsin_RestartSimulation(uint32_t a1, uint32_t a2, uint64_t a3, uint64_t a4,
                                                 uint64_t a5, uint64_t a6, uint64_t a7, uint32_t a8,
                                                 uint64_t a9, uint64_t a10, uint64_t a11,
                                                 uint64_t a12);
-/* Unbinds and unloads the simulation library; always 0. */
+/* Unbinds and unloads the simulation library; always 0. Not concurrently with a restart, another
+ * dispose or any request of a simulated session. */
 VOTARSIN_API int32_t voTarsin_DisposeSimulation(void);
 
 /* ---- Streams ----
@@ -369,8 +376,8 @@ VOTARSIN_API int32_t voTarsin_ReadInstructionFifo(Session session, uint32_t targ
 VOTARSIN_API int32_t tarsin_PromoteSessionToFlash(Session session, uint32_t option);
 /* Sets (non-zero) or clears the flag that loads the user image at power-on. */
 VOTARSIN_API int32_t voTarsin_SetUserAutoloadFlag(Session session, int32_t flag);
-/* With a null buffer stores the image metadata's size in *size; else fetches *size bytes of it
- * into buffer. Always asks the size first; -52005 when size is null. */
+/* With a null buffer stores the image metadata's size in *size (after every call); else fetches
+ * *size bytes of it into buffer. Always asks the size first; -52005 when size is null. */
 VOTARSIN_API int32_t voTarsin_GetBitfileMetadata(Session session, uint64_t* size, void* buffer);
 /* Fetches the serialised tree selected by treeSelector into buffer of size bytes. */
 VOTARSIN_API int32_t tarsin_GetTreeSerialization(Session session, uint32_t treeSelector,
@@ -397,7 +404,7 @@ VOTARSIN_API int32_t voTarsinMDK_readIoModuleInfo(Session session, uint16_t* fie
 /* ---- Session references ---- */
 
 /* The session's reference for the synchronisation software, registering the session on first
- * use; -1 for a null reference. */
+ * use (once, also when several threads ask at once); -1 for a null reference. */
 VOTARSIN_API int32_t voTarsin_GetSessionReference(Session session, uint32_t* reference);
 
 /* ---- Error text ---- */
@@ -410,7 +417,8 @@ VOTARSIN_API int32_t voTarsin_GetError(Session session, int32_t errorCode, uint6
                                        char* buffer);
 /* For the maker's tools: creates this library's scripted translator "mxlator_votarsinapi" from a
  * registration JSON text; status points to the C++ status record of the translator interface;
- * returns the translator's interface head, or null with the reason in *status. */
+ * returns the translator's interface head, or null with the reason in *status. A translator is
+ * used by one thread at a time; separate translators may run at once. */
 VOTARSIN_API void* voxlator_exported_create(const char* name, const char* registrationInfo,
                                             void* status);
 
@@ -418,12 +426,13 @@ VOTARSIN_API void* voxlator_exported_create(const char* name, const char* regist
  * The environment tells the library where its runtime is before it calls any GX entry
  * point; GX entry points end the process with a message when no runtime can be found. */
 
-/* Stores the runtime module of the environment, then calls SetGXRTModuleHook. */
+/* Stores the runtime module of the environment, then calls SetGXRTModuleHook. Call it before any
+ * GX entry point, not while one runs. */
 VOTARSIN_API void SetGXRTModule(void* module);
 /* Does nothing; a hook the environment may call after SetGXRTModule. */
 VOTARSIN_API void SetGXRTModuleHook(void);
 /* Stores the environment's TLS index holding each thread's runtime module, then calls
- * SetGXRTTLSIndexHook. */
+ * SetGXRTTLSIndexHook. Call it before any GX entry point, not while one runs. */
 VOTARSIN_API void SetGXRTTLSIndex(uint32_t index);
 
 /* A string handle of the environment: pointer to pointer to a byte count and the text (no

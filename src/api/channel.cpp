@@ -16,14 +16,16 @@ bool routesToSimulation(uint32_t session, uint32_t function) {
 
 }  // namespace
 
-void setSimulationEntry(ClientFunction entry) {
+void setSimulationEntry(ClientFunction entry) noexcept {
   gSimulationEntry.store(entry, std::memory_order_release);
 }
 
-ClientFunction simulationEntry() { return gSimulationEntry.load(std::memory_order_acquire); }
+ClientFunction simulationEntry() noexcept {
+  return gSimulationEntry.load(std::memory_order_acquire);
+}
 
 int32_t CallClientFunction(uint32_t session, uint32_t group, uint32_t function, const void* input,
-                           uint64_t inputSize, void* output, uint64_t outputSize) {
+                           uint64_t inputSize, void* output, uint64_t outputSize) noexcept {
   if (routesToSimulation(session, function)) {
     ClientFunction entry = simulationEntry();
     if (!entry) return kSimulationNotBound;

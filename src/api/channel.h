@@ -20,16 +20,18 @@ using ClientFunction = int32_t (*)(uint32_t session, uint32_t group, uint32_t fu
 
 // The simulation entry slot. Filled and emptied only by simulation control;
 // binding must not overlap requests of simulated sessions.
-void setSimulationEntry(ClientFunction entry);
-ClientFunction simulationEntry();
+void setSimulationEntry(ClientFunction entry) noexcept;
+ClientFunction simulationEntry() noexcept;
 
+// Never throws: the outside components are C functions and binding the FPGA
+// interface library reports its failures as statuses.
 int32_t CallClientFunction(uint32_t session, uint32_t group, uint32_t function, const void* input,
-                           uint64_t inputSize, void* output, uint64_t outputSize);
+                           uint64_t inputSize, void* output, uint64_t outputSize) noexcept;
 
 // Sends one record of group 2 and returns the channel's status.
 template <typename Record>
 int32_t sendRecord(uint32_t session, uint32_t function, const Record& record,
-                   void* output = nullptr, uint64_t outputSize = 0) {
+                   void* output = nullptr, uint64_t outputSize = 0) noexcept {
   return CallClientFunction(session, kGroup, function, &record, sizeof(Record), output, outputSize);
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <new>
 
+#include "status/codes.h"
+
 namespace voapi {
 
 template <typename Body>
@@ -11,9 +13,9 @@ int32_t guarded(Body&& body) noexcept {
   try {
     return body();
   } catch (const std::bad_alloc&) {
-    return -52000;
+    return voerr::kMemoryFull;
   } catch (...) {
-    return -52003;
+    return voerr::kSoftwareFault;
   }
 }
 

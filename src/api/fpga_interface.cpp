@@ -1,8 +1,10 @@
 #include "api/fpga_interface.h"
 
 #include <atomic>
+#include <new>
 
 #include "platform/dynlib.h"
+#include "status/codes.h"
 
 namespace voapi {
 namespace {
@@ -30,16 +32,22 @@ class LazyExport {
  public:
   explicit constexpr LazyExport(const char* name) : name_(name) {}
 
-  Fn get() {
+  // Calls the export; when it cannot be bound, returns kFpgaInterfaceMissing,
+  // or -52000 when memory ran out while binding (the next call tries again).
+  template <typename... Args>
+  int32_t call(Args... args) noexcept {
     void* address = address_.load(std::memory_order_acquire);
     if (!address) {
-      voplat::ModuleHandle module = fpgaModule();
-      if (!module) return nullptr;
-      address = voplat::findSymbol(module, name_, nullptr);
-      if (!address) return nullptr;
+      try {
+        voplat::ModuleHandle module = fpgaModule();
+        if (module) address = voplat::findSymbol(module, name_, nullptr);
+      } catch (const std::bad_alloc&) {
+        return voerr::kMemoryFull;
+      }
+      if (!address) return kFpgaInterfaceMissing;
       address_.store(address, std::memory_order_release);
     }
-    return reinterpret_cast<Fn>(address);
+    return reinterpret_cast<Fn>(address)(args...);
   }
 
  private:
@@ -63,38 +71,32 @@ LazyExport<ReadBoolFn> gReadBool{"VoFpgaDll_ReadBool"};
 }  // namespace
 
 int32_t FpgaOpen(const char* imageName, const char* signature, const char* resourceName,
-                 uint32_t attribute, uint32_t* session) {
-  OpenFn open = gOpen.get();
-  return open ? open(imageName, signature, resourceName, attribute, session)
-              : kFpgaInterfaceMissing;
+                 uint32_t attribute, uint32_t* session) noexcept {
+  return gOpen.call(imageName, signature, resourceName, attribute, session);
 }
 
-int32_t FpgaClose(uint32_t session, uint32_t attribute) {
-  CloseFn close = gClose.get();
-  return close ? close(session, attribute) : kFpgaInterfaceMissing;
+int32_t FpgaClose(uint32_t session, uint32_t attribute) noexcept {
+  return gClose.call(session, attribute);
 }
 
 int32_t FpgaClientFunctionCall(uint32_t session, uint32_t group, uint32_t function,
                                const void* input, uint64_t inputSize, void* output,
-                               uint64_t outputSize) {
-  CallFn call = gCall.get();
-  return call ? call(session, group, function, input, inputSize, output, outputSize)
-              : kFpgaInterfaceMissing;
+                               uint64_t outputSize) noexcept {
+  return gCall.call(session, group, function, input, inputSize, output, outputSize);
 }
 
-int32_t FpgaFindRegister(uint32_t session, const char* name, uint32_t reserved, uint32_t* handle) {
-  FindFn find = gFindRegister.get();
-  return find ? find(session, name, reserved, handle) : kFpgaInterfaceMissing;
+int32_t FpgaFindRegister(uint32_t session, const char* name, uint32_t reserved,
+                         uint32_t* handle) noexcept {
+  return gFindRegister.call(session, name, reserved, handle);
 }
 
-int32_t FpgaFindFifo(uint32_t session, const char* name, uint32_t reserved, uint32_t* fifo) {
-  FindFn find = gFindFifo.get();
-  return find ? find(session, name, reserved, fifo) : kFpgaInterfaceMissing;
+int32_t FpgaFindFifo(uint32_t session, const char* name, uint32_t reserved,
+                     uint32_t* fifo) noexcept {
+  return gFindFifo.call(session, name, reserved, fifo);
 }
 
-int32_t FpgaReadBool(uint32_t session, uint32_t registerHandle, uint8_t* value) {
-  ReadBoolFn read = gReadBool.get();
-  return read ? read(session, registerHandle, value) : kFpgaInterfaceMissing;
+int32_t FpgaReadBool(uint32_t session, uint32_t registerHandle, uint8_t* value) noexcept {
+  return gReadBool.call(session, registerHandle, value);
 }
 
 }  // namespace voapi

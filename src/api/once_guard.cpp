@@ -12,12 +12,17 @@ void OnceGuard::run(voerr::FixedStatus& block) {
     idle = 0;
     voplat::sleepMs(kRetryIntervalMs);
   }
+  // Released on every way out, an exception of the initialiser included:
+  // otherwise every later caller would wait for ever.
+  struct Release {
+    std::atomic<uint32_t>& busy;
+    ~Release() { busy.store(0, std::memory_order_release); }
+  } release{busy_};
   // Another thread may have finished while this one waited.
   if (done_.load(std::memory_order_acquire) == 0) {
     initializer_(block);
     if (block.code >= 0) done_.store(1, std::memory_order_release);
   }
-  busy_.store(0, std::memory_order_release);
 }
 
 void OnceGuard::reset() {

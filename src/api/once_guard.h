@@ -20,7 +20,8 @@ class OnceGuard {
       : initializer_(initializer), finalizer_(finalizer) {}
 
   // Runs the initialiser unless it already succeeded or the block already
-  // holds an error. Threads arriving while it runs wait in 1 ms steps.
+  // holds an error. Threads arriving while it runs wait in 1 ms steps. An
+  // exception of the initialiser passes through and counts as a failure.
   void run(voerr::FixedStatus& block);
 
   // At unload: forgets a completed initialisation and runs the finaliser.

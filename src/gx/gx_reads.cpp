@@ -77,6 +77,7 @@ int32_t sizeDataHandle(GxHandle* handle, const Shape& shape, uint64_t rows, uint
   }
   if (resize && NumericArrayResize(shape.typeCode, shape.dimensions, handle, count) != 0)
     return kMemoryFull;
+  if (!*handle || !**handle) return kMemoryFull;
   setDimensions(*handle, shape, rows, columns);
   return 0;
 }
@@ -88,12 +89,15 @@ int32_t sizeRecordArray(GxHandle* handle, uint64_t records) {
     *handle = DSNewHandle(static_cast<size_t>(wanted));
     if (!*handle) return kMemoryFull;
   } else {
-    const int64_t present =
-        blockSize(static_cast<uint32_t>(sizes(*handle)[0]), voapi::kReadInfoSize, kRecordArrayHead);
+    // A handle without a block holds nothing: size 0, always grown.
+    const int64_t present = **handle ? blockSize(static_cast<uint32_t>(sizes(*handle)[0]),
+                                                 voapi::kReadInfoSize, kRecordArrayHead)
+                                     : 0;
     const bool resize =
         needsResize(wanted, present, [&] { return int64_t{DSGetHandleSize(*handle)}; });
     if (resize && DSSetHandleSize(*handle, static_cast<size_t>(wanted)) != 0) return kMemoryFull;
   }
+  if (!**handle) return kMemoryFull;
   sizes(*handle)[0] = static_cast<int32_t>(records);
   return 0;
 }

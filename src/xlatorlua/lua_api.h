@@ -19,6 +19,10 @@ extern "C" {
 #include <lua.h>
 #include <lualib.h>
 
+// The interpreter's own string-table resize (lstring.h), reachable because
+// the interpreter is linked statically; it raises like any allocation.
+void luaS_resize(lua_State* L, int newsize);
+
 // lua-cjson 2.1.0 and LuaFileSystem; their headers carry no C linkage.
 int luaopen_cjson(lua_State* L);
 int luaopen_lfs(lua_State* L);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "status/codes.h"
+#include "xlatorlua/checked_chunk.h"
 #include "xlatorlua/lua_support.h"
 #include "xlatorlua/state_arena.h"
 
@@ -33,12 +34,18 @@ bool hasModuleSuffix(const char* dot) noexcept {
   return dot != nullptr && (std::strcmp(dot, ".lua") == 0 || std::strcmp(dot, ".luac") == 0);
 }
 
-// The preload entry of a module checked at build time: undumps the chunk
-// and runs it with require's arguments. Most reports need a few of the
+// The preload entry of a module checked at build time: loads the chunk (a
+// precompiled one without the checks that the build has made) and runs it
+// with require's arguments. Most reports need a few of the
 // modules, so the others are never loaded. upvalue 1: the EmbeddedModule.
 int loadOnRequire(lua_State* L) {
   const auto* module = static_cast<const EmbeddedModule*>(lua_touserdata(L, lua_upvalueindex(1)));
-  if (luaL_loadbuffer(L, module->data, module->size, module->fileName) != 0) lua_error(L);
+  const bool precompiled = module->size >= sizeof LUA_SIGNATURE - 1 &&
+                           std::memcmp(module->data, LUA_SIGNATURE, sizeof LUA_SIGNATURE - 1) == 0;
+  const int loaded =
+      precompiled ? voxlatorlua_loadCheckedChunk(L, module->data, module->size, module->fileName)
+                  : luaL_loadbuffer(L, module->data, module->size, module->fileName);
+  if (loaded != 0) lua_error(L);
   lua_insert(L, 1);
   lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
   return lua_gettop(L);
@@ -211,7 +218,26 @@ uint64_t elapsedNs(std::chrono::steady_clock::time_point since) noexcept {
           .count());
 }
 
-constexpr int kCreationGcPause = 1000;  // percent of the heap after a cycle
+// A state made for one report holds some 200 KB when it is closed, nearly
+// all of it live: a collection would walk it and free next to nothing. The
+// collector therefore stays stopped until a description call finds the heap
+// past this size, as the heap of a state kept for many reports would grow.
+constexpr int kCollectorStartKb = 1024;
+
+// The string table of a state ends a report with some 1,500 strings; made
+// that large at once, it is not rebuilt six times while modules load.
+constexpr int kStringTableSize = 2048;
+
+int presizeStringsProtected(lua_State* L) {
+  luaS_resize(L, kStringTableSize);
+  return 0;
+}
+
+// Before a description call: a state whose heap has grown past the bound
+// collects from now on.
+void startCollectorWhenLarge(lua_State* L) noexcept {
+  if (lua_gc(L, LUA_GCCOUNT, 0) >= kCollectorStartKb) lua_gc(L, LUA_GCRESTART, 0);
+}
 
 int panicHandler(lua_State* L) {
   std::fprintf(stderr, "PANIC: unprotected error in call to Lua API (%s)\n",
@@ -267,10 +293,10 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
     closeScriptState(L);
     return;
   }
-  // Building the state makes next to no garbage: a cycle finished meanwhile
-  // lets the heap grow tenfold, not twofold, before the next one starts.
-  // The state's own pause holds again from the first cycle after creation.
-  const int pause = lua_gc(L, LUA_GCSETPAUSE, kCreationGcPause);
+  lua_gc(L, LUA_GCSTOP, 0);
+  // A string table that cannot be had now is grown on demand as usual.
+  lua_cpcall(L, presizeStringsProtected, nullptr);
+  lua_settop(L, 0);
 
   for (const LibrarySpec& library : config.libraries) {
     const int result = lua_cpcall(L, openLibraryProtected, const_cast<LibrarySpec*>(&library));
@@ -315,7 +341,6 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
     return;
   }
   lua_settop(L, 0);
-  lua_gc(L, LUA_GCSETPAUSE, pause);
   if (config.times != nullptr) config.times->setupNs = elapsedNs(started);
   object.state = L;
 }
@@ -339,6 +364,7 @@ char* scriptGetStaticDesc(voxlator::TranslatorInterface* translator, int32_t cod
                           voerr::Status& status) noexcept {
   lua_State* L = asScriptTranslator(translator)->state;
   if (L == nullptr) return nullptr;
+  startCollectorWhenLarge(L);
   DescriptionCall call;
   call.code = code;
   call.language = voxlator::optionsLanguage(options);
@@ -363,6 +389,7 @@ char* scriptGetDynamicDesc(voxlator::TranslatorInterface* translator, const char
   if (status.isError()) return nullptr;
   lua_State* L = asScriptTranslator(translator)->state;
   if (L == nullptr) return nullptr;
+  startCollectorWhenLarge(L);
   DescriptionCall call;
   call.dynamic = true;
   call.contextJson = contextJson;

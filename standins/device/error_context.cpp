@@ -64,6 +64,9 @@ constexpr std::array kStatusTexts = {
                "The stream's FIFO overflowed; unread samples were lost."},
     StatusText{VODEV_E_NO_SUCH_ROUTE, "vodeverr_noSuchRoute", "The device has no such route."},
     StatusText{VODEV_E_INVALID_ROUTE, "vodeverr_invalidRoute", "The route cannot be made."},
+    StatusText{VODEV_E_OUT_OF_MEMORY, "vodeverr_outOfMemory",
+               "The device model ran out of memory."},
+    StatusText{VODEV_E_INTERNAL, "vodeverr_internal", "The device model failed unexpectedly."},
 };
 
 const StatusText* FindStatus(std::int32_t status) {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "fault_injection.h"
+
 namespace vodev {
 namespace {
 
@@ -172,6 +174,14 @@ std::int32_t Model::ClientCall(VoDevRoute route, std::uint32_t session, std::uin
     std::int32_t status = VODEV_SUCCESS;
     if (hook(context, &request, &status)) return status;
   }
+  return FaultInjector::Instance().Apply(function, output, outputSize, [&] {
+    return Serve(route, session, group, function, input, inputSize, output, outputSize);
+  });
+}
+
+std::int32_t Model::Serve(VoDevRoute route, std::uint32_t session, std::uint32_t group,
+                          std::uint32_t function, const void* input, std::uint64_t inputSize,
+                          void* output, std::uint64_t outputSize) {
   std::lock_guard lock(mutex_);
   // A size without a record is refused below, after the session checks.
   bool missingInput = input == nullptr && inputSize != 0;
@@ -302,6 +312,7 @@ void Model::SetHook(VoDevRequestHook hook, void* context) {
 }
 
 void Model::Reset() {
+  FaultInjector::Instance().Set(nullptr);
   std::lock_guard lock(mutex_);
   sessions_.clear();
   devices_.clear();

@@ -2,7 +2,8 @@
 // calls. One instance per process, shared by every stand-in library.
 //
 // Dispatch of a client function call (Model::ClientCall):
-//   1. the request hook, outside the model lock;
+//   1. the request hook, outside the model lock, then injected faults
+//      (fault_injection.h);
 //   2. session lookup, group check, simulation-route check;
 //   3. function 800 (error elaboration), answered also for closed handles;
 //   4. function 256: the family code at offset 0 selects a FamilyHandler from
@@ -199,6 +200,10 @@ class Model {
  private:
   Model() = default;
 
+  // Answers a client function call from memory (after hook and faults).
+  std::int32_t Serve(VoDevRoute route, std::uint32_t session, std::uint32_t group,
+                     std::uint32_t function, const void* input, std::uint64_t inputSize,
+                     void* output, std::uint64_t outputSize);
   // The open session of a handle, or null with the status in *status.
   Session* OpenSession(std::uint32_t handle, std::int32_t* status);
   std::int32_t Dispatch(VoDevRoute route, std::uint32_t handle, std::uint32_t group,

@@ -63,6 +63,46 @@ VODEV_API void VoDev_SetRequestHook(VoDevRequestHook hook, void* context);
  * load count and TLS index of libVoFpgaGx.so, which describe the process. */
 VODEV_API void VoDev_Reset(void);
 
+/* ---- Fault injection --------------------------------------------------------
+ * Makes client function calls fail the way a faulty driver would. A fault
+ * applies to the requests of one function (or of all with function 0): to the
+ * nth such request counted from VoDev_SetFault (nth 1 is the next one), or to
+ * every one with nth 0. It acts after the request hook declined the request,
+ * so a recording hook still sees it. One fault at a time; setting another
+ * replaces it and restarts the count. */
+typedef enum VoDevFaultKind {
+  VODEV_FAULT_NONE = 0,
+  VODEV_FAULT_STATUS = 1,    /* not served; answers `status`, output untouched */
+  VODEV_FAULT_WARNING = 2,   /* served; a success becomes the positive `status` */
+  VODEV_FAULT_SHORT = 3,     /* served; the output after its first `size` bytes is
+                                overwritten with 0xA5 (a response cut short) */
+  VODEV_FAULT_OVERSIZED = 4, /* served; the whole output is overwritten with 0xFF
+                                (every count, size and index at its maximum,
+                                strings without a terminator) */
+  VODEV_FAULT_CONTEXT = 5,   /* function 800 answers success with `data`/`size`
+                                as the context, cut to the output buffer and
+                                without an added terminator */
+  VODEV_FAULT_TIMEOUT = 6,   /* not served; waits `delayMs`, then answers `status`
+                                (VODEV_E_WAIT_TIMED_OUT when 0) */
+} VoDevFaultKind;
+
+typedef struct VoDevFault {
+  VoDevFaultKind kind;
+  uint32_t function; /* client function number; 0 for every function */
+  uint32_t nth;      /* 1-based index among the matching requests; 0 for all */
+  int32_t status;    /* STATUS, WARNING, TIMEOUT */
+  const void* data;  /* CONTEXT: the bytes (copied by VoDev_SetFault) */
+  uint64_t size;     /* SHORT: bytes kept; CONTEXT: bytes of data */
+  uint32_t delayMs;  /* TIMEOUT */
+} VoDevFault;
+
+/* Sets the fault (null, or kind VODEV_FAULT_NONE, removes it). VoDev_Reset
+ * removes it too. */
+VODEV_API void VoDev_SetFault(const VoDevFault* fault);
+
+/* How many requests the current fault has acted on. */
+VODEV_API uint64_t VoDev_FaultHits(void);
+
 /* ---- Status codes of the model ------------------------------------------
  * Every failure of a stand-in is one of these; none collides with the
  * library's own codes. VoDev_StatusName gives the constant name that the
@@ -94,6 +134,8 @@ VODEV_API void VoDev_Reset(void);
 #define VODEV_E_STREAM_OVERFLOW (-61023)      /* wait: the stream's FIFO overflowed */
 #define VODEV_E_NO_SUCH_ROUTE (-61024)        /* unroute: identifier not of a present route */
 #define VODEV_E_INVALID_ROUTE (-61025)        /* route: empty, looped, busy or too many */
+#define VODEV_E_OUT_OF_MEMORY (-61026)        /* the model ran out of memory */
+#define VODEV_E_INTERNAL (-61027)             /* the model failed in an unforeseen way */
 
 /* The model's constant name of a status ("vodeverr_readOnlyAttribute"), or
  * null for a code that is not the model's. The text is static. */

@@ -7,7 +7,11 @@
 #include <string>
 #include <unordered_set>
 
+#include "entry_barrier.h"
+
 namespace {
+
+using vostandin::entryBarrier;
 
 // A block is preceded by a header that records its size, so the runtime can
 // answer DSGetHandleSize the way the real one does.
@@ -40,12 +44,14 @@ bool takeFailure() {
   return left > 0;
 }
 
+// A handle whose block is null (an empty handle) gets a new block.
 int32_t resizeBlock(GxHandle handle, size_t size) {
   ++gResizes;
   if (takeFailure()) return GXRT_MEMORY_FULL;
   void* old = *handle;
-  const size_t oldSize = sizeOf(old);
-  char* base = static_cast<char*>(std::realloc(static_cast<char*>(old) - kHeader, kHeader + size));
+  const size_t oldSize = old ? sizeOf(old) : 0;
+  char* base = static_cast<char*>(
+      std::realloc(old ? static_cast<char*>(old) - kHeader : nullptr, kHeader + size));
   if (!base) return GXRT_MEMORY_FULL;
   *reinterpret_cast<size_t*>(base) = size;
   if (size > oldSize) std::memset(base + kHeader + oldSize, 0, size - oldSize);
@@ -79,9 +85,17 @@ GxHandle DSNewHandle(size_t size) {
     return nullptr;
   }
   *handle = block;
+  const bool recorded = entryBarrier(false, false, [&] {
+    std::lock_guard<std::mutex> lock(gLiveMutex);
+    gLive.insert(handle);
+    return true;
+  });
+  if (!recorded) {
+    std::free(static_cast<char*>(block) - kHeader);
+    std::free(handle);
+    return nullptr;
+  }
   ++gCreated;
-  std::lock_guard<std::mutex> lock(gLiveMutex);
-  gLive.insert(handle);
   return handle;
 }
 
@@ -92,16 +106,16 @@ int32_t DSGetHandleSize(GxHandle handle) {
 }
 
 int32_t DSSetHandleSize(GxHandle handle, size_t size) {
-  if (!handle || !*handle) return GXRT_ARGUMENT_ERROR;
+  if (!handle) return GXRT_ARGUMENT_ERROR;
   return resizeBlock(handle, size);
 }
 
 int32_t DSDisposeHandle(GxHandle handle) {
   if (!handle) return GXRT_ARGUMENT_ERROR;
-  {
+  entryBarrier([&] {
     std::lock_guard<std::mutex> lock(gLiveMutex);
     gLive.erase(handle);
-  }
+  });
   if (*handle) std::free(static_cast<char*>(*handle) - kHeader);
   std::free(handle);
   ++gDisposed;
@@ -132,10 +146,13 @@ int32_t PStrCmp(const uint8_t* a, const uint8_t* b) {
 }
 
 void GetLangStr(uint8_t* buffer) {
-  std::lock_guard<std::mutex> lock(gLanguageMutex);
-  const size_t length = gLanguage.size() < 255 ? gLanguage.size() : 255;
-  buffer[0] = static_cast<uint8_t>(length);
-  std::memcpy(buffer + 1, gLanguage.data(), length);
+  buffer[0] = 0;
+  entryBarrier([&] {
+    std::lock_guard<std::mutex> lock(gLanguageMutex);
+    const size_t length = gLanguage.size() < 255 ? gLanguage.size() : 255;
+    buffer[0] = static_cast<uint8_t>(length);
+    std::memcpy(buffer + 1, gLanguage.data(), length);
+  });
 }
 
 GxRtCounters GxRt_Counters(void) {
@@ -145,8 +162,10 @@ GxRtCounters GxRt_Counters(void) {
 void GxRt_FailResizes(uint32_t count) { gFailures.store(count); }
 
 void GxRt_SetLanguageName(const char* name) {
-  std::lock_guard<std::mutex> lock(gLanguageMutex);
-  gLanguage = name ? name : "";
+  entryBarrier([&] {
+    std::lock_guard<std::mutex> lock(gLanguageMutex);
+    gLanguage = name ? name : "";
+  });
 }
 
 void GxRt_DisposeAll(void) {

@@ -32,9 +32,10 @@ typedef void** GxHandle;
 
 /* A new handle whose block holds `size` zero bytes; null when out of memory. */
 GXRT_API GxHandle DSNewHandle(size_t size);
-/* The block's size in bytes; -1 for a null handle. */
+/* The block's size in bytes; -1 for a null handle or one without a block. */
 GXRT_API int32_t DSGetHandleSize(GxHandle handle);
-/* Resizes the block, keeping its leading bytes and zeroing new ones. */
+/* Resizes the block, keeping its leading bytes and zeroing new ones; a handle
+ * without a block (null block pointer) gets a new zeroed block. */
 GXRT_API int32_t DSSetHandleSize(GxHandle handle, size_t size);
 /* Frees a handle and its block. */
 GXRT_API int32_t DSDisposeHandle(GxHandle handle);

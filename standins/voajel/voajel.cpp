@@ -1,11 +1,13 @@
 // The session-registry stand-in: keys handed out from 1 upwards, the
 // registered interface pairs kept in memory, and the test control of
-// voajel_standin.h. Every entry point takes one process-wide lock.
+// voajel_standin.h. Every entry point takes one process-wide lock and runs
+// behind the entry barrier.
 #include <cstring>
 #include <map>
 #include <mutex>
 #include <optional>
 
+#include "entry_barrier.h"
 #include "voajel_standin.h"
 
 namespace {
@@ -43,13 +45,20 @@ int32_t report(void* status, int32_t code) {
   return code;
 }
 
-}  // namespace
+using vostandin::entryBarrier;
 
-extern "C" {
+template <typename Body>
+int32_t guardedStatus(Body&& body) noexcept {
+  return entryBarrier<int32_t>(VOAJEL_E_OUT_OF_MEMORY, VOAJEL_E_INTERNAL, body);
+}
 
-uint32_t voajel_registerSessionGetKey(uint32_t version, uint32_t flags,
-                                      const VoAjelInterface* interfaces, uint32_t reserved1,
-                                      uint32_t reserved2, void* status) {
+template <typename Count, typename Body>
+Count guardedCount(Body&& body) noexcept {
+  return entryBarrier<Count>(0, 0, body);
+}
+
+uint32_t registerKey(const VoAjelInterface* interfaces, VoAjelRegistration arguments,
+                     void* status) {
   Registry& r = registry();
   std::lock_guard lock(r.mutex);
   if (r.scriptedFailure) {
@@ -70,88 +79,127 @@ uint32_t voajel_registerSessionGetKey(uint32_t version, uint32_t flags,
     }
     registration.interfaces[i] = interfaces[i];
   }
-  registration.arguments = VoAjelRegistration{version, flags, reserved1, reserved2};
-  const uint32_t key = r.nextKey++;
+  registration.arguments = arguments;
+  // The insertions that may run out of memory come first, so that a failure
+  // leaves no registration behind.
+  uint32_t& perContext = r.registrationsByContext[interfaces[0].context];
+  const uint32_t key = r.nextKey;
   r.keys[key] = registration;
+  ++r.nextKey;
   ++r.registrations;
-  ++r.registrationsByContext[interfaces[0].context];
+  ++perContext;
+  return key;
+}
+
+}  // namespace
+
+extern "C" {
+
+uint32_t voajel_registerSessionGetKey(uint32_t version, uint32_t flags,
+                                      const VoAjelInterface* interfaces, uint32_t reserved1,
+                                      uint32_t reserved2, void* status) {
+  uint32_t key = 0;
+  const int32_t failure = guardedStatus([&] {
+    key = registerKey(interfaces, VoAjelRegistration{version, flags, reserved1, reserved2}, status);
+    return VOAJEL_SUCCESS;
+  });
+  if (failure != VOAJEL_SUCCESS) report(status, failure);
   return key;
 }
 
 int32_t voajel_unregisterSession(uint32_t key, void* status) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  if (r.keys.erase(key) == 0) return report(status, VOAJEL_E_UNKNOWN_KEY);
-  ++r.unregistrations;
-  return VOAJEL_SUCCESS;
+  return guardedStatus([&] {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    if (r.keys.erase(key) == 0) return report(status, VOAJEL_E_UNKNOWN_KEY);
+    ++r.unregistrations;
+    return VOAJEL_SUCCESS;
+  });
 }
 
 void VoAjel_Reset(void) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  r.keys.clear();
-  r.registrations = 0;
-  r.unregistrations = 0;
-  r.registrationsByContext.clear();
-  r.scriptedFailure.reset();
+  entryBarrier([&] {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.keys.clear();
+    r.registrations = 0;
+    r.unregistrations = 0;
+    r.registrationsByContext.clear();
+    r.scriptedFailure.reset();
+  });
 }
 
 uint32_t VoAjel_RegistrationCount(void) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  return r.registrations;
+  return guardedCount<uint32_t>([&]() -> uint32_t {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    return r.registrations;
+  });
 }
 
 uint32_t VoAjel_UnregistrationCount(void) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  return r.unregistrations;
+  return guardedCount<uint32_t>([&]() -> uint32_t {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    return r.unregistrations;
+  });
 }
 
 uint32_t VoAjel_RegistrationsFor(uint64_t context) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  auto it = r.registrationsByContext.find(context);
-  return it == r.registrationsByContext.end() ? 0 : it->second;
+  return guardedCount<uint32_t>([&]() -> uint32_t {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.registrationsByContext.find(context);
+    return it == r.registrationsByContext.end() ? 0 : it->second;
+  });
 }
 
 int VoAjel_IsRegistered(uint32_t key) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  return r.keys.count(key) != 0;
+  return guardedCount<int>([&]() -> int {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    return r.keys.count(key) != 0;
+  });
 }
 
 uint32_t VoAjel_LastKey(void) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  return r.nextKey - 1;
+  return guardedCount<uint32_t>([&]() -> uint32_t {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    return r.nextKey - 1;
+  });
 }
 
 int32_t VoAjel_GetInterface(uint32_t key, uint32_t index, const void** table, uint64_t* context) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  auto it = r.keys.find(key);
-  if (it == r.keys.end()) return VOAJEL_E_UNKNOWN_KEY;
-  if (index >= VOAJEL_INTERFACE_COUNT) return VOAJEL_E_INVALID_ARGUMENT;
-  if (table != nullptr) *table = it->second.interfaces[index].table;
-  if (context != nullptr) *context = it->second.interfaces[index].context;
-  return VOAJEL_SUCCESS;
+  return guardedStatus([&] {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.keys.find(key);
+    if (it == r.keys.end()) return VOAJEL_E_UNKNOWN_KEY;
+    if (index >= VOAJEL_INTERFACE_COUNT) return VOAJEL_E_INVALID_ARGUMENT;
+    if (table != nullptr) *table = it->second.interfaces[index].table;
+    if (context != nullptr) *context = it->second.interfaces[index].context;
+    return VOAJEL_SUCCESS;
+  });
 }
 
 int32_t VoAjel_GetRegistration(uint32_t key, VoAjelRegistration* registration) {
-  if (registration == nullptr) return VOAJEL_E_INVALID_ARGUMENT;
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  auto it = r.keys.find(key);
-  if (it == r.keys.end()) return VOAJEL_E_UNKNOWN_KEY;
-  *registration = it->second.arguments;
-  return VOAJEL_SUCCESS;
+  return guardedStatus([&] {
+    if (registration == nullptr) return VOAJEL_E_INVALID_ARGUMENT;
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.keys.find(key);
+    if (it == r.keys.end()) return VOAJEL_E_UNKNOWN_KEY;
+    *registration = it->second.arguments;
+    return VOAJEL_SUCCESS;
+  });
 }
 
 void VoAjel_FailNextRegistration(int32_t status) {
-  Registry& r = registry();
-  std::lock_guard lock(r.mutex);
-  r.scriptedFailure = status;
+  entryBarrier([&] {
+    Registry& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.scriptedFailure = status;
+  });
 }
-
 }  // extern "C"

@@ -28,7 +28,8 @@ typedef struct VoAjelInterface {
 
 /* Registers five interface pairs and returns a new key (1, 2, ... in the order
  * of registration, never reused), or 0 on failure: a null array or a null
- * table (VOAJEL_E_INVALID_ARGUMENT), or a failure scripted with
+ * table (VOAJEL_E_INVALID_ARGUMENT), running out of memory
+ * (VOAJEL_E_OUT_OF_MEMORY, nothing registered), or a failure scripted with
  * VoAjel_FailNextRegistration. The other four arguments are kept with the
  * registration and otherwise ignored. */
 VOAJEL_API uint32_t voajel_registerSessionGetKey(uint32_t version, uint32_t flags,

@@ -21,6 +21,8 @@ extern "C" {
 #define VOAJEL_E_INVALID_ARGUMENT (-62000) /* null array, null table, interface index >= 5 */
 #define VOAJEL_E_UNKNOWN_KEY (-62001)      /* key never issued, or unregistered */
 #define VOAJEL_E_REFUSED (-62002)          /* a code for tests to script */
+#define VOAJEL_E_OUT_OF_MEMORY (-62003)    /* the stand-in ran out of memory */
+#define VOAJEL_E_INTERNAL (-62004)         /* the stand-in failed in an unforeseen way */
 
 /* The scalar arguments a registration arrived with. */
 typedef struct VoAjelRegistration {

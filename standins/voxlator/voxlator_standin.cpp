@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <string_view>
 
+#include "entry_barrier.h"
 #include "status/codes.h"
 #include "status/context_writer.h"
 #include "status/status.h"
@@ -19,6 +21,7 @@
 
 namespace {
 
+using vostandin::entryBarrier;
 using voxlator::AllocateFn;
 using voxlator::TranslatorInterface;
 
@@ -56,8 +59,22 @@ std::string stringMember(const char* json, const char* key) {
   return text;
 }
 
-char* getStaticDesc(TranslatorInterface*, int32_t code, uint32_t options, AllocateFn allocate,
-                    void* allocContext, voerr::Status& status) {
+// Runs a translator operation behind the entry barrier: running out of
+// memory is reported in the status like the library's own translators do.
+template <typename Body>
+char* guardedText(voerr::Status& status, Body&& body) noexcept {
+  char* text = nullptr;
+  const int32_t failure = entryBarrier<int32_t>(voerr::kMemoryFull, voerr::kSoftwareFault, [&] {
+    text = body();
+    return voerr::kSuccess;
+  });
+  if (failure != voerr::kSuccess && !status.isError())
+    VOERR_RAISE(status, failure, voerr::constantName(failure));
+  return text;
+}
+
+char* staticDesc(TranslatorInterface*, int32_t code, uint32_t options, AllocateFn allocate,
+                 void* allocContext, voerr::Status& status) {
   ++gStaticCalls;
   gLastOptions = options;
   char text[128];
@@ -67,9 +84,9 @@ char* getStaticDesc(TranslatorInterface*, int32_t code, uint32_t options, Alloca
   return voxlator::allocateText(allocate, allocContext, text, status);
 }
 
-char* getDynamicDesc(TranslatorInterface*, const char* contextJson, uint32_t options,
-                     const char* format, AllocateFn allocate, void* allocContext,
-                     voerr::Status& status) {
+char* dynamicDesc(TranslatorInterface*, const char* contextJson, uint32_t options,
+                  const char* format, AllocateFn allocate, void* allocContext,
+                  voerr::Status& status) {
   ++gDynamicCalls;
   gLastOptions = options;
   if (status.isError()) return nullptr;
@@ -96,6 +113,21 @@ char* getDynamicDesc(TranslatorInterface*, const char* contextJson, uint32_t opt
   report += std::to_string(std::string(contextJson != nullptr ? contextJson : "").size());
   report += R"("}]})";
   return voxlator::allocateText(allocate, allocContext, report, status);
+}
+
+char* getStaticDesc(TranslatorInterface* translator, int32_t code, uint32_t options,
+                    AllocateFn allocate, void* allocContext, voerr::Status& status) {
+  return guardedText(status, [&] {
+    return staticDesc(translator, code, options, allocate, allocContext, status);
+  });
+}
+
+char* getDynamicDesc(TranslatorInterface* translator, const char* contextJson, uint32_t options,
+                     const char* format, AllocateFn allocate, void* allocContext,
+                     voerr::Status& status) {
+  return guardedText(status, [&] {
+    return dynamicDesc(translator, contextJson, options, format, allocate, allocContext, status);
+  });
 }
 
 }  // namespace
@@ -160,7 +192,7 @@ VOXLATOR_STANDIN_EXPORT TranslatorInterface* voxlatormgr_createXlator(void* sess
         .object("voxlator_debug", {{"voxlatormgr", "invalid session"}});
     return nullptr;
   }
-  const std::string requested = name != nullptr ? name : "";
+  const std::string_view requested = name != nullptr ? name : "";
   const bool dynamicOnly = requested == VOXLATOR_STANDIN_DYNAMIC_ONLY_NAME;
   if (requested != VOXLATOR_STANDIN_XLATOR_NAME && !dynamicOnly) {
     VOERR_RAISE(*status, voerr::kResourceNotFound, voerr::kResourceNotFoundName)

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <future>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,6 +117,32 @@ TEST(OnceGuard, ABlockHoldingAnErrorSkipsTheInitialiser) {
   guard.run(block);
   EXPECT_EQ(gInitRuns, 0);
   EXPECT_FALSE(guard.done());
+}
+
+int gThrowingRuns = 0;
+void throwingOnceInit(voerr::FixedStatus&) {
+  if (++gThrowingRuns == 1) throw std::bad_alloc();
+}
+// Global: a thread left waiting on a guard that stays busy must not outlive it.
+OnceGuard gThrowingGuard{throwingOnceInit, nullptr};
+
+TEST(OnceGuard, AnInitialiserThatThrowsLeavesTheGuardFreeAndNotDone) {
+  voerr::FixedStatus first;
+  EXPECT_THROW(gThrowingGuard.run(first), std::bad_alloc);
+  EXPECT_FALSE(gThrowingGuard.done());
+  // The next caller runs the initialiser again instead of waiting for ever.
+  std::promise<int32_t> finished;
+  std::future<int32_t> result = finished.get_future();
+  std::thread([&finished] {
+    voerr::FixedStatus block;
+    gThrowingGuard.run(block);
+    finished.set_value(block.code);
+  }).detach();
+  ASSERT_EQ(result.wait_for(std::chrono::seconds(10)), std::future_status::ready)
+      << "the guard stayed busy";
+  EXPECT_EQ(result.get(), 0);
+  EXPECT_EQ(gThrowingRuns, 2);
+  EXPECT_TRUE(gThrowingGuard.done());
 }
 
 TEST(GxOpen, BindsOncePassesTheTlsIndexAndOpensThroughTheGxEntry) {

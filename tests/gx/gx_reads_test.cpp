@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -154,6 +155,44 @@ TEST_F(GxReads, ASizingFailureReadsNothing) {
   EXPECT_EQ(-52000, voTarsin_GxReadStream2DI16(session, 0, 100, 9, 10, &data, &info));
   EXPECT_EQ(sizes(info)[0], 2);  // the record array kept its count
   EXPECT_EQ(reads().size(), 1u);
+}
+
+// The environment may pass handles whose block pointer is null: they count
+// as empty and are grown, for the data and for the information array, also
+// when no record at all is wanted.
+TEST_F(GxReads, HandlesWithoutABlockAreSizedLikeEmptyOnes) {
+  auto dispose = reinterpret_cast<int32_t (*)(GxHandle)>(
+      voplat::findSymbol(runtime, "DSDisposeHandle", nullptr));
+  ASSERT_NE(dispose, nullptr);
+  auto blockless = [] {
+    auto handle = static_cast<VoGxArrayHandle>(std::malloc(sizeof(void*)));
+    *handle = nullptr;
+    return handle;
+  };
+  VoGxArrayHandle data = blockless(), info = blockless();
+  answerReads(1);
+  ASSERT_EQ(0, voTarsin_GxReadStream2DI16(session, 0, 100, 2, 10, &data, &info));
+  ASSERT_NE(*data, nullptr);
+  ASSERT_NE(*info, nullptr);
+  EXPECT_EQ(sizes(data)[0], 2);
+  EXPECT_EQ(sizes(data)[1], 10);
+  EXPECT_EQ(sizes(info)[0], 2);
+  const auto r = reads();
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].field<uint64_t>(48), reinterpret_cast<uintptr_t>(*info) + 8);
+  dispose(data);
+  dispose(info);
+
+  // A warning on the channel count asks for no record at all.
+  data = blockless();
+  info = blockless();
+  recorder.answer({isChannelsInStreamGet, 4, {}});
+  answerReads(1);
+  EXPECT_EQ(0, voTarsin_GxReadStream2DI16(session, 0, 100, ~uint64_t{0}, 10, &data, &info));
+  ASSERT_NE(*info, nullptr);
+  EXPECT_EQ(sizes(info)[0], 0);
+  dispose(data);
+  dispose(info);
 }
 
 TEST_F(GxReads, TheSamplesAreThoseOfThePlainRead) {

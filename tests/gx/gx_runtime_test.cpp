@@ -1,12 +1,14 @@
 #include "gx/gx_runtime.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "gxrt.h"
@@ -110,6 +112,30 @@ TEST(GxRuntimeLocation, ThreadsTlsValueComesFirstThenTheStoredModule) {
   EXPECT_EQ(FindGxRuntime(), &marker);
   voplat::tlsSet(index, nullptr);
   voplat::tlsFree(index);
+}
+
+// The runtime makes its TLS index itself (here a pthread key) and sets its
+// module on each of its threads; the library reads the calling thread's value.
+TEST(GxRuntimeLocation, TheRuntimesOwnTlsIndexIsReadOnTheCallingThread) {
+  Runtime runtime;
+  ASSERT_NE(runtime.module, nullptr);
+  pthread_key_t key;
+  ASSERT_EQ(0, pthread_key_create(&key, nullptr));
+  int otherInstance = 0;
+  SetGXRTModule(runtime.module);
+  SetGXRTTLSIndex(static_cast<uint32_t>(key));
+  ASSERT_EQ(0, pthread_setspecific(key, &otherInstance));
+  EXPECT_EQ(FindGxRuntime(), &otherInstance);
+  voplat::ModuleHandle onThreadWithoutValue = nullptr;
+  std::thread([&] { onThreadWithoutValue = FindGxRuntime(); }).join();
+  EXPECT_EQ(onThreadWithoutValue, runtime.module);
+
+  // Numbers that cannot be keys fall back to the stored module.
+  SetGXRTTLSIndex(0x7FFFFFFEu);
+  EXPECT_EQ(FindGxRuntime(), runtime.module);
+  SetGXRTTLSIndex(voplat::kNoTlsIndex);
+  SetGXRTModule(nullptr);
+  pthread_key_delete(key);
 }
 
 TEST(GxRuntimeLocation, AnAlreadyLoadedRuntimeIsFoundWithoutBeingTold) {

@@ -2,6 +2,7 @@
 #include "platform/tls.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <thread>
 #include <vector>
@@ -67,6 +68,27 @@ TEST(Tls, InvalidIndicesReadAsNullAndCannotBeSet) {
   ASSERT_NE(again, kNoTlsIndex);
   EXPECT_EQ(tlsGet(again), nullptr);
   tlsFree(again);
+}
+
+// The graphical runtime makes its key itself and hands over only its number.
+TEST(Tls, KeysMadeOutsideThisLayerAreReadAndSetPerThread) {
+  pthread_key_t key;
+  ASSERT_EQ(0, pthread_key_create(&key, nullptr));
+  const auto index = static_cast<uint32_t>(key);
+  int mine = 1;
+  ASSERT_EQ(0, pthread_setspecific(key, &mine));
+  EXPECT_EQ(tlsGet(index), &mine);
+  void* seenByOther = &mine;
+  std::thread other([&] { seenByOther = tlsGet(index); });
+  other.join();
+  EXPECT_EQ(seenByOther, nullptr);
+  int changed = 2;
+  EXPECT_TRUE(tlsSet(index, &changed));
+  EXPECT_EQ(pthread_getspecific(key), &changed);
+  tlsFree(index);  // not made here: left alone
+  EXPECT_EQ(tlsGet(index), &changed);
+  ASSERT_EQ(0, pthread_key_delete(key));
+  EXPECT_EQ(tlsGet(index), nullptr);
 }
 
 TEST(Tls, IndicesRunOutAndComeBack) {

@@ -190,4 +190,13 @@ TEST(GetErrorInstalled, EveryLibraryCodeHasAnEnglishDescriptionOnARioSession) {
   voTarsin_CloseSession(session, 0);
 }
 
+TEST(GetErrorInstalled, DriverCodeOfAFailedOpenIsDescribedWithoutASession) {
+  VoDev_Reset();
+  Session unopened = 0;
+  const int32_t status = voTarsin_OpenSession("NOSUCH7", nullptr, 0, &unopened);
+  ASSERT_EQ(status, VODEV_E_UNKNOWN_RESOURCE);
+  EXPECT_EQ(GetError(0, status).rfind("The resource name does not identify a device.\n", 0), 0u)
+      << GetError(0, status);
+}
+
 }  // namespace

@@ -136,6 +136,31 @@ TEST_F(LibraryRegistrationTest, ModulesLoadedOnFirstRequireMatchModulesCompiledA
   EXPECT_EQ(Eval(lazyState, "return require('mxlator') == mxlator"), "true");
   EXPECT_EQ(Eval(lazyState, "return debug.getinfo(mxlator.getStaticDesc, 'S').source"),
             "@mxlator.lua");
+  // Loaded without the interpreter's instruction checks, chunks keep every
+  // line and local name: a failing call looks the same from the inside.
+  const char* failure =
+      "local out = {}"
+      "local function handler(message)"
+      "  out[#out + 1] = message"
+      "  for level = 2, 6 do"
+      "    local info = debug.getinfo(level, 'Sln')"
+      "    if not info then break end"
+      "    out[#out + 1] = info.short_src .. ':' .. info.currentline .. ' ' .. tostring(info.name)"
+      "    for i = 1, 100 do"
+      "      local name = debug.getlocal(level, i)"
+      "      if not name then break end"
+      "      out[#out + 1] = name"
+      "    end"
+      "  end"
+      "  out[#out + 1] = debug.traceback()"
+      "end "
+      "xpcall(function() return mxlator.getStaticDesc(1, 9, 0) end, handler) "
+      "xpcall(function() return mxlator.getDynamicDesc('{', 0, 0, 'json1') end, handler) "
+      "return table.concat(out, '\\n')";
+  const std::string inside = Eval(lazyState, failure);
+  EXPECT_EQ(inside, Eval(compiledState, failure));
+  EXPECT_NE(inside.find(": in function <mxlator.lua:"), std::string::npos) << inside;
+  EXPECT_NE(inside.find("\nstandardDir\n"), std::string::npos) << inside;
 }
 
 TEST_F(LibraryRegistrationTest, PackagePathIsBuiltFromTheRegistration) {

@@ -1,9 +1,13 @@
 // Thread-local values on POSIX threads. An index is a pthread key.
 //
-// Looking up a key that was never created (or was deleted) is undefined for
-// pthread_getspecific, yet indices reach this layer from outside the library.
-// So every key handed out is recorded in a bitmap, and only recorded keys
-// reach the thread library.
+// Indices also come from outside the library: the graphical runtime makes its
+// own key and hands its number over. So reads and writes accept any number
+// that can be a key, not only keys made here. Numbers that cannot be keys
+// never reach the thread library. For a number in range that names no live
+// key, glibc reads null and refuses to set (it checks the key's sequence
+// number).
+//
+// Keys made here are recorded, so that tlsFree deletes only those.
 #include "platform/tls.h"
 
 #include <limits.h>
@@ -23,11 +27,7 @@ constexpr uint32_t kMaxKeys = 1024;
 
 std::atomic<uint64_t> gAllocated[(kMaxKeys + 63) / 64];
 
-bool isAllocated(uint32_t index) {
-  if (index >= kMaxKeys) return false;
-  const uint64_t bit = uint64_t{1} << (index % 64);
-  return (gAllocated[index / 64].load(std::memory_order_acquire) & bit) != 0;
-}
+bool canBeKey(uint32_t index) { return index < kMaxKeys; }
 
 }  // namespace
 
@@ -52,12 +52,12 @@ void tlsFree(uint32_t index) {
 }
 
 void* tlsGet(uint32_t index) {
-  if (!isAllocated(index)) return nullptr;
+  if (!canBeKey(index)) return nullptr;
   return pthread_getspecific(static_cast<pthread_key_t>(index));
 }
 
 bool tlsSet(uint32_t index, void* value) {
-  if (!isAllocated(index)) return false;
+  if (!canBeKey(index)) return false;
   return pthread_setspecific(static_cast<pthread_key_t>(index), value) == 0;
 }
 
