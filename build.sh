@@ -69,7 +69,7 @@ wine_env() {
 wine_start() {
   wine_env
   mkdir -p "$WINEPREFIX"
-  wineserver -p </dev/null >/dev/null 2>&1
+  wineserver -p </dev/null >/dev/null 2>&1 || true  # 2: already running
   wine wineboot -i </dev/null >/dev/null 2>&1
   trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 }

@@ -1,7 +1,6 @@
 #include "gx/gx_runtime.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <cstring>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include "platform/dynlib.h"
 #include "platform/tls.h"
 #include "support/module_file.h"
+#include "support/system_tls.h"
 #include "votarsinapi.h"
 
 namespace fs = std::filesystem;
@@ -114,17 +114,17 @@ TEST(GxRuntimeLocation, ThreadsTlsValueComesFirstThenTheStoredModule) {
   voplat::tlsFree(index);
 }
 
-// The runtime makes its TLS index itself (here a pthread key) and sets its
+// The runtime makes its TLS index itself (here with the system's own calls) and sets its
 // module on each of its threads; the library reads the calling thread's value.
 TEST(GxRuntimeLocation, TheRuntimesOwnTlsIndexIsReadOnTheCallingThread) {
   Runtime runtime;
   ASSERT_NE(runtime.module, nullptr);
-  pthread_key_t key;
-  ASSERT_EQ(0, pthread_key_create(&key, nullptr));
+  votest::SystemTlsKey key;
+  ASSERT_TRUE(votest::CreateSystemTlsKey(&key));
   int otherInstance = 0;
   SetGXRTModule(runtime.module);
   SetGXRTTLSIndex(static_cast<uint32_t>(key));
-  ASSERT_EQ(0, pthread_setspecific(key, &otherInstance));
+  ASSERT_TRUE(votest::SetSystemTlsValue(key, &otherInstance));
   EXPECT_EQ(FindGxRuntime(), &otherInstance);
   voplat::ModuleHandle onThreadWithoutValue = nullptr;
   std::thread([&] { onThreadWithoutValue = FindGxRuntime(); }).join();
@@ -135,7 +135,7 @@ TEST(GxRuntimeLocation, TheRuntimesOwnTlsIndexIsReadOnTheCallingThread) {
   EXPECT_EQ(FindGxRuntime(), runtime.module);
   SetGXRTTLSIndex(voplat::kNoTlsIndex);
   SetGXRTModule(nullptr);
-  pthread_key_delete(key);
+  votest::DeleteSystemTlsKey(key);
 }
 
 TEST(GxRuntimeLocation, AnAlreadyLoadedRuntimeIsFoundWithoutBeingTold) {
