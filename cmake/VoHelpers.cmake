@@ -21,6 +21,11 @@ function(vo_standin name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/standins/common)
   set_target_properties(${name} PROPERTIES BUILD_RPATH "$ORIGIN"
                                            INSTALL_RPATH "$ORIGIN")
+  if(WIN32)
+    # A DLL without export marks exports its own functions, but none of the
+    # runtime linked into it.
+    target_link_options(${name} PRIVATE -Wl,--exclude-libs,ALL)
+  endif()
   if(ARG_DEPS)
     target_link_libraries(${name} PRIVATE ${ARG_DEPS})
   endif()
@@ -49,4 +54,18 @@ function(vo_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                        PROPERTIES ENVIRONMENT "VO_TEST_LIB_DIR=${VO_LIB_DIR}"
                                   LABELS "${labels}")
+endfunction()
+
+# vo_host_tool(name): in a cross build, the build-time program `name` as built
+# for the build machine in VO_HOST_TOOLS_DIR (the bin/ directory of a native
+# build tree), so that build steps run it directly rather than emulated.
+function(vo_host_tool name)
+  if(NOT VO_HOST_TOOLS_DIR)
+    message(FATAL_ERROR "A cross build needs VO_HOST_TOOLS_DIR: the bin/ directory of a native "
+                        "build that has built vo_lua_embed, vo_termgen and vo_errfile_convert")
+  endif()
+  add_executable(${name} IMPORTED GLOBAL)
+  set_target_properties(${name} PROPERTIES IMPORTED_LOCATION ${VO_HOST_TOOLS_DIR}/${name})
+  # Steps that run it must not go through the emulator.
+  set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR "")
 endfunction()

@@ -22,6 +22,8 @@
 #if defined(_WIN32)
 #if defined(VOTARSIN_BUILDING_LIBRARY)
 #define VOTARSIN_API __declspec(dllexport)
+#elif defined(VOTARSIN_STATIC) /* linked with the library's objects, not the DLL */
+#define VOTARSIN_API
 #else
 #define VOTARSIN_API __declspec(dllimport)
 #endif

@@ -28,17 +28,19 @@ struct SysError {
 };
 
 // The system error number of the calling thread's last failed C library or
-// system call (errno, translated). Functions of this layer report their own
-// failures through SysError instead.
+// system call (errno, translated; on Windows the thread's last error). Functions of this layer
+// report their own failures through SysError instead.
 uint32_t lastErrorNumber();
 
 // The message text of a system error number, in the default language, without
 // trailing line breaks; empty when the system has none.
 std::string errorMessage(uint32_t code);
 
+#ifndef _WIN32
 // Translates a C library errno value into a system error number. The table is
 // in posix/syserror.cpp; values it does not list become kErrGenFailure.
 uint32_t fromErrno(int errnoValue);
+#endif
 
 // A SysError for `code` with the system's text for it.
 inline SysError makeSysError(uint32_t code) { return SysError{code, errorMessage(code)}; }

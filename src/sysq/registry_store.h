@@ -1,5 +1,7 @@
-// The machine registry as this system keeps it: a UTF-8 text file that an
-// installer, a test or a user writes.
+// The machine registry. On Windows RegistryKey reads the system registry
+// (registry_system.cpp); everything else below is how POSIX systems keep it
+// (registry_store.cpp): a UTF-8 text file that an installer, a test or a
+// user writes.
 //
 // Where the file is: $VO_REGISTRY_FILE when set and not empty; otherwise
 // ../etc/corvane/registry.ini relative to the directory of the module that
@@ -77,6 +79,7 @@ class RegistryKey {
 
  private:
   bool open_ = false;
+  void* systemKey_ = nullptr;  // the system registry's key, where there is one
   uint32_t badLine_ = 0;
   std::string filePath_;
   std::vector<std::pair<std::string, std::u16string>> values_;  // name (UTF-8), data

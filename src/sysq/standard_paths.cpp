@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/shell_folders.h"
 #include "platform/syserror.h"
 #include "status/codes.h"
 #include "sysq/registry_store.h"
@@ -13,13 +14,8 @@ namespace vosysq {
 
 namespace {
 
-constexpr int32_t kHresultInvalidArg = static_cast<int32_t>(0x80070057u);
-constexpr int32_t kHresultFail = static_cast<int32_t>(0x80004005u);
-
 // The first query's room, in bytes.
 constexpr uint32_t kFirstQueryBytes = 512;
-
-constexpr const char* kCommonAppData = "/var/lib";
 
 bool isTrailingJunk(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '\0' ||
@@ -108,22 +104,9 @@ void getFolderPath(int folderId, std::u16string& out, voerr::Status& status) {
   out.clear();
   if (status.isError()) return;
   try {
-    switch (folderId) {
-      case kFolderCommonAppData:
-        out = toUtf16(kCommonAppData);
-        return;
-      case kFolderSystem:
-        // The library's own directory stands for the system folder: it is
-        // where the library's companions lie.
-        if (moduleDirectory().empty()) {
-          raiseHresult(status, kHresultFail);
-          return;
-        }
-        out = toUtf16(moduleDirectory());
-        return;
-      default:
-        raiseHresult(status, kHresultInvalidArg);
-        return;
+    if (const int32_t result = voplat::shellFolderPath(folderId, out); result != 0) {
+      out.clear();
+      raiseHresult(status, result);
     }
   } catch (const std::bad_alloc&) {
     out.clear();

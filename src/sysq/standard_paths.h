@@ -11,10 +11,11 @@
 // are removed, then leading white space, so a path never ends with a
 // separator and callers append "\" and a name.
 //
-// On this system the registry is the text file of registry_store.h; the
-// common application-data folder is /var/lib; the system folder is the
-// directory of the module that holds this code (where libvotarsinapi.so
-// lies); the temporary directory is $TMPDIR or /tmp.
+// On Windows these are the system registry and shell folders. On POSIX
+// systems the registry is the text file of registry_store.h, the common
+// application-data folder is /var/lib, the system folder is the directory of
+// the module that holds this code (where libvotarsinapi.so lies) and the
+// temporary directory is $TMPDIR or /tmp.
 //
 // Every operation does nothing when the status passed in already holds an
 // error, and leaves its output empty on failure. Failures are -52006

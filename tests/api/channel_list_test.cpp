@@ -415,6 +415,9 @@ TEST(AnalogInputNameMatch, AcceptsOnlyAnalogInputNames) {
   EXPECT_EQ(number, 12345u) << "a failed match leaves the number untouched";
 }
 
+#ifdef __GLIBC__
+// The reference is glibc's sscanf, whose "%u" the parser follows; other C
+// libraries convert out-of-range numbers differently.
 // ---------------------------------------------------------------------------
 // Differential run against a reference written directly on sscanf with the
 // nine scan forms and a 320-byte token buffer. The reference relies on the
@@ -659,6 +662,8 @@ TEST(ChannelListDifferential, AnalogInputMatchAgreesWithSscanf) {
   }
   EXPECT_GT(matches, 300);
 }
+
+#endif  // __GLIBC__
 
 }  // namespace
 }  // namespace voapi

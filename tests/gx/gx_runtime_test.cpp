@@ -1,17 +1,20 @@
 #include "gx/gx_runtime.h"
 
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "gxrt.h"
 #include "platform/dynlib.h"
 #include "platform/tls.h"
+#include "support/module_file.h"
+#include "support/system_tls.h"
 #include "votarsinapi.h"
 
 namespace fs = std::filesystem;
@@ -111,17 +114,17 @@ TEST(GxRuntimeLocation, ThreadsTlsValueComesFirstThenTheStoredModule) {
   voplat::tlsFree(index);
 }
 
-// The runtime makes its TLS index itself (here a pthread key) and sets its
+// The runtime makes its TLS index itself (here with the system's own calls) and sets its
 // module on each of its threads; the library reads the calling thread's value.
 TEST(GxRuntimeLocation, TheRuntimesOwnTlsIndexIsReadOnTheCallingThread) {
   Runtime runtime;
   ASSERT_NE(runtime.module, nullptr);
-  pthread_key_t key;
-  ASSERT_EQ(0, pthread_key_create(&key, nullptr));
+  votest::SystemTlsKey key;
+  ASSERT_TRUE(votest::CreateSystemTlsKey(&key));
   int otherInstance = 0;
   SetGXRTModule(runtime.module);
   SetGXRTTLSIndex(static_cast<uint32_t>(key));
-  ASSERT_EQ(0, pthread_setspecific(key, &otherInstance));
+  ASSERT_TRUE(votest::SetSystemTlsValue(key, &otherInstance));
   EXPECT_EQ(FindGxRuntime(), &otherInstance);
   voplat::ModuleHandle onThreadWithoutValue = nullptr;
   std::thread([&] { onThreadWithoutValue = FindGxRuntime(); }).join();
@@ -132,7 +135,7 @@ TEST(GxRuntimeLocation, TheRuntimesOwnTlsIndexIsReadOnTheCallingThread) {
   EXPECT_EQ(FindGxRuntime(), runtime.module);
   SetGXRTTLSIndex(voplat::kNoTlsIndex);
   SetGXRTModule(nullptr);
-  pthread_key_delete(key);
+  votest::DeleteSystemTlsKey(key);
 }
 
 TEST(GxRuntimeLocation, AnAlreadyLoadedRuntimeIsFoundWithoutBeingTold) {
@@ -152,15 +155,22 @@ TEST(GxRuntimeFatal, NoRuntimeEndsTheProcess) {
 
 // Copies of the runtime under distinct file names load as distinct instances.
 std::vector<voplat::ModuleHandle> loadInstances(int count) {
-  const fs::path dir = fs::temp_directory_path() / ("vo-gxrt-" + std::to_string(::getpid()));
+  static int batch = 0;
+  const fs::path dir =
+      fs::temp_directory_path() /
+      ("vo-gxrt-" + std::to_string(std::random_device()()) + "-" + std::to_string(batch++));
   fs::create_directories(dir);
   std::vector<voplat::ModuleHandle> modules;
   for (int i = 0; i < count; ++i) {
-    const fs::path copy = dir / ("libgxrt" + std::to_string(i) + ".so");
-    fs::copy_file(fs::path(VO_LIB_DIR) / "libgxrt.so", copy, fs::copy_options::overwrite_existing);
+    const fs::path copy = dir / votest::ModuleFile("gxrt" + std::to_string(i));
+    fs::copy_file(fs::path(VO_LIB_DIR) / votest::ModuleFile("gxrt"), copy,
+                  fs::copy_options::overwrite_existing);
     modules.push_back(voplat::loadModule(copy.string(), nullptr));
   }
-  fs::remove_all(dir);
+  // Windows keeps the files of loaded modules; they stay in the temporary
+  // directory there.
+  std::error_code ignored;
+  fs::remove_all(dir, ignored);
   return modules;
 }
 

@@ -7,8 +7,14 @@
 static int gNewHandleCalls = 0;
 static void* gBlock = nullptr;
 
-extern "C" __attribute__((visibility("default"))) void* AZNewHandle(size_t) { return nullptr; }
-extern "C" __attribute__((visibility("default"))) void** DSNewHandle(size_t) {
+#ifdef _WIN32
+#define VO_PROGRAM_EXPORT extern "C" __declspec(dllexport)
+#else
+#define VO_PROGRAM_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+VO_PROGRAM_EXPORT void* AZNewHandle(size_t) { return nullptr; }
+VO_PROGRAM_EXPORT void** DSNewHandle(size_t) {
   ++gNewHandleCalls;
   return &gBlock;
 }

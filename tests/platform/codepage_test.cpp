@@ -1,5 +1,8 @@
 // Code pages 1252, 932, 949, 936 and 65001 to and from UTF-16.
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include <atomic>
 #include <string>
@@ -93,6 +96,12 @@ TEST(CodePage1252, EveryByteDecodesAndEncodesBack) {
 }
 
 TEST(CodePage932, HasTheSingleBytesOfTheOriginalTable) {
+#ifdef _WIN32
+  // wine's table for 932 lacks these five bytes; Windows' has them.
+  if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr) {
+    GTEST_SKIP() << "wine's code page 932 lacks 0x80, 0xA0 and 0xFD to 0xFF";
+  }
+#endif
   // 0x80, 0xA0 and 0xFD to 0xFF, which glibc's table lacks.
   const std::string single = bytes({0x80, 0xA0, 0xFD, 0xFE, 0xFF});
   const std::u16string units = u"\u0080\uF8F0\uF8F1\uF8F2\uF8F3";

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <system_error>
 
@@ -13,8 +14,21 @@ namespace votest {
 class TempDir {
  public:
   TempDir() {
+#ifdef _WIN32
+    // A fresh name; create_directory fails on one that exists.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto candidate =
+          std::filesystem::temp_directory_path() / ("vo_test_" + std::to_string(random()));
+      std::error_code error;
+      // Forward slashes: the path also goes into script text, where a
+      // backslash would start an escape.
+      if (std::filesystem::create_directory(candidate, error)) path_ = candidate.generic_string();
+    }
+#else
     std::string pattern = std::filesystem::temp_directory_path() / "vo_test_XXXXXX";
     if (const char* made = mkdtemp(pattern.data())) path_ = made;
+#endif
   }
   ~TempDir() {
     std::error_code ignored;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/files.h"
+#include "platform/syserror.h"
 #include "sysq/registry_store.h"
 #include "sysq/wide_text.h"
 #include "sysq_test_support.h"
@@ -62,20 +64,32 @@ TEST_F(StandardPathTest, MissingKeyReportsTheOpenWithTheSystemText) {
   sysqtest::ExpectStandardMembers(status_, "voapalerr_resourceNotFound");
   EXPECT_EQ(StringAt(ctx, {"internal_error", "api"}), "win32") << ctx;
   EXPECT_EQ(IntAt(ctx, {"internal_error", "code"}), 2) << ctx;
+#ifdef _WIN32
+  // The system's own text, in whatever wording the system has.
+  EXPECT_EQ(StringAt(ctx, {"internal_error", "string"}), voplat::errorMessage(2)) << ctx;
+  EXPECT_FALSE(voplat::errorMessage(2).empty());
+#else
   EXPECT_EQ(StringAt(ctx, {"internal_error", "string"}),
             "The system cannot find the file specified.")
       << ctx;
+#endif
   EXPECT_EQ(StringAt(ctx, {"vosysq_debug", "desc"}), "RegOpenKeyEx failed") << ctx;
 }
 
+#ifdef _WIN32
+TEST_F(StandardPathTest, EmptyRegistryHasNoKey) {
+  use("");
+#else
 TEST_F(StandardPathTest, MissingRegistryFileIsAMissingKey) {
   ScopedEnv env("VO_REGISTRY_FILE", (dir_.path() + "/absent.ini").c_str());
+#endif
   EXPECT_EQ(standardPath("_voSharedDir"), "");
   ASSERT_EQ(status_.code(), voerr::kResourceNotFound);
   EXPECT_EQ(IntAt(status_.contextText(), {"internal_error", "code"}), 2);
   EXPECT_EQ(StringAt(status_.contextText(), {"vosysq_debug", "desc"}), "RegOpenKeyEx failed");
 }
 
+#ifndef _WIN32  // the registry file is POSIX's
 TEST_F(StandardPathTest, ARegistryFileThatIsNotUtf8IsRejectedWithItsNameAndLine) {
   // A Latin-1 path must not turn into a folder that does not exist.
   use(std::string(kInstaller) +
@@ -97,6 +111,7 @@ TEST_F(StandardPathTest, ARegistryFileThatIsNotUtf8IsRejectedWithItsNameAndLine)
   EXPECT_EQ(standardPath("_voSharedDir"), "");
   EXPECT_EQ(status_.code(), voerr::kResourceNotFound);
 }
+#endif
 
 TEST_F(StandardPathTest, MissingValueReportsTheQuery) {
   use(std::string(kInstaller) + "VOSHAREDDIR64=/only/64\n");
@@ -112,6 +127,19 @@ TEST_F(StandardPathTest, MissingValueReportsTheQuery) {
   EXPECT_LT(text.find("\"internal_error\""), text.find("\"vosysq_debug\""));
 }
 
+#ifdef _WIN32
+TEST_F(StandardPathTest, CommonAppDataAndTemporaryDirectories) {
+  std::u16string folder;
+  vosysq::getFolderPath(vosysq::kFolderCommonAppData, folder, status_);
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(standardPath("_commonAppDataDir"), vosysq::toUtf8(folder) + "\\Corvane");
+  EXPECT_TRUE(status_.isSuccess());
+  std::string temp = voplat::tempDirectory();
+  ASSERT_EQ(temp.back(), '\\');
+  temp.pop_back();
+  EXPECT_EQ(standardPath("_tempDir"), temp);
+}
+#else
 TEST_F(StandardPathTest, CommonAppDataAndTemporaryDirectories) {
   EXPECT_EQ(standardPath("_commonAppDataDir"), "/var/lib\\Corvane");
   EXPECT_TRUE(status_.isSuccess());
@@ -124,6 +152,7 @@ TEST_F(StandardPathTest, CommonAppDataAndTemporaryDirectories) {
     EXPECT_EQ(standardPath("_tempDir"), "/tmp");
   }
 }
+#endif
 
 TEST_F(StandardPathTest, VariableNamesAreExact) {
   EXPECT_TRUE(vosysq::isStandardPathVariable("_tempDir"));
@@ -208,14 +237,22 @@ TEST_F(RegistryStringTest, Utf8VariantConvertsNamesAndValue) {
 TEST(FolderPath, KnownFoldersAndTheFailureOfOthers) {
   voerr::Status status;
   std::u16string out;
+#ifdef _WIN32
+  vosysq::getFolderPath(vosysq::kFolderCommonAppData, out, status);
+  EXPECT_FALSE(out.empty());
+  vosysq::getFolderPath(vosysq::kFolderSystem, out, status);
+  EXPECT_TRUE(voplat::isDirectory(vosysq::toUtf8(out) + "\\drivers")) << vosysq::toUtf8(out);
+  EXPECT_TRUE(status.isSuccess());
+#else
   vosysq::getFolderPath(vosysq::kFolderCommonAppData, out, status);
   EXPECT_EQ(out, u"/var/lib");
   vosysq::getFolderPath(vosysq::kFolderSystem, out, status);
   EXPECT_EQ(vosysq::toUtf8(out), vosysq::moduleDirectory());
   EXPECT_FALSE(out.empty());
   EXPECT_TRUE(status.isSuccess());
+#endif
 
-  vosysq::getFolderPath(26, out, status);
+  vosysq::getFolderPath(0xFF, out, status);  // no such folder
   EXPECT_EQ(out, u"");
   ASSERT_EQ(status.code(), voerr::kResourceNotFound);
   const char* ctx = status.contextText();

@@ -2,11 +2,8 @@
 // environment variables set for one scope, and reading members out of error
 // contexts.
 #pragma once
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <initializer_list>
@@ -16,51 +13,14 @@
 #include "status/context_writer.h"
 #include "status/status.h"
 #include "support/temp_dir.h"
+#include "support/test_registry.h"
 
 namespace sysqtest {
 
 using votest::TempDir;
 
-// Sets (or, with a null value, removes) an environment variable for the
-// life of the object.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) {
-      hadOld_ = true;
-      old_ = old;
-    }
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (hadOld_) {
-      setenv(name_.c_str(), old_.c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::string old_;
-  bool hadOld_ = false;
-};
-
-// A registry file with the given content, used for the life of the object.
-class ScopedRegistry {
- public:
-  ScopedRegistry(const TempDir& dir, const std::string& content)
-      : env_("VO_REGISTRY_FILE", dir.writeFile("registry.ini", content).c_str()) {}
-
- private:
-  ScopedEnv env_;
-};
+using votest::ScopedEnv;
+using votest::ScopedRegistry;
 
 // The unescaped string at a path of nested members; nothing when some step is
 // missing or the value is not a string.

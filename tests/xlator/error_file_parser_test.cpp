@@ -67,9 +67,17 @@ Result ReferenceFind(std::string_view content, int32_t code) {
   Result r;
   std::string text = TextMode(content);
   if (text.empty()) return r;
+#ifdef _WIN32
+  std::FILE* f = std::tmpfile();
+  if (f != nullptr) {
+    std::fwrite(text.data(), 1, text.size(), f);
+    std::rewind(f);
+  }
+#else
   std::FILE* f = fmemopen(text.data(), text.size(), "r");
+#endif
   if (f == nullptr) {
-    ADD_FAILURE() << "fmemopen failed";
+    ADD_FAILURE() << "no stream over the text";
     return r;
   }
   char line[1024];

@@ -186,7 +186,9 @@ TEST(XlatorSession, OperationsDoNothingWhenStatusHoldsAnError) {
 
 class XlatorManager : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(standin_.ready()) << "libvoxlator.so not found"; }
+  void SetUp() override {
+    ASSERT_TRUE(standin_.ready()) << votest::ModuleFile("voxlator") << " not found";
+  }
   xltest::StandinManager standin_;
 };
 
@@ -206,9 +208,8 @@ TEST_F(XlatorManager, MissingLibraryFailsWithLoaderErrorAndIsNotRetriedInTheSess
   EXPECT_FALSE(session->managerLoaded());
 
   // The library appears now; the session must still replay its failure.
-  ASSERT_EQ(symlink((xltest::LibDir() + "/libvoxlator.so").c_str(),
-                    (empty.path() + "/libvoxlator.so").c_str()),
-            0);
+  ASSERT_TRUE(votest::LinkModule(xltest::LibDir() + "/" + votest::ModuleFile("voxlator"),
+                                 empty.path() + "/" + votest::ModuleFile("voxlator")));
   voerr::Status again;
   EXPECT_EQ(voxlator::getXlator(session.get(), VOXLATOR_STANDIN_XLATOR_NAME, again), nullptr);
   EXPECT_EQ(again.code(), voerr::kInvalidParameter);

@@ -2,11 +2,8 @@
 // registry and error-explanation files, the stand-in manager library, and
 // reading members out of error contexts.
 #pragma once
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <initializer_list>
@@ -18,7 +15,9 @@
 #include "platform/dynlib.h"
 #include "status/context_writer.h"
 #include "status/status.h"
+#include "support/module_file.h"
 #include "support/temp_dir.h"
+#include "support/test_registry.h"
 #include "voxlator_standin.h"
 #include "xlator/xlator_session.h"
 
@@ -42,30 +41,7 @@ inline std::string ErrorFile(const std::vector<std::pair<int, std::string>>& err
   return text + "</vodocument>\n";
 }
 
-// Points the registry stand-in at a file of this directory for the life of
-// the object; the previous setting comes back afterwards.
-class ScopedRegistry {
- public:
-  ScopedRegistry(const TempDir& dir, const std::string& content) {
-    const char* old = std::getenv("VO_REGISTRY_FILE");
-    if (old != nullptr) old_ = old;
-    hadOld_ = old != nullptr;
-    setenv("VO_REGISTRY_FILE", dir.writeFile("registry.ini", content).c_str(), 1);
-  }
-  ~ScopedRegistry() {
-    if (hadOld_) {
-      setenv("VO_REGISTRY_FILE", old_.c_str(), 1);
-    } else {
-      unsetenv("VO_REGISTRY_FILE");
-    }
-  }
-  ScopedRegistry(const ScopedRegistry&) = delete;
-  ScopedRegistry& operator=(const ScopedRegistry&) = delete;
-
- private:
-  std::string old_;
-  bool hadOld_ = false;
-};
+using votest::ScopedRegistry;
 
 // A shared directory with English error files for the error-file translator,
 // registered as VOSHAREDDIR, so tests do not depend on installed data.
@@ -102,7 +78,7 @@ class ScopedManagerDirectory {
 class StandinManager {
  public:
   StandinManager() {
-    module_ = voplat::loadModule(LibDir() + "/libvoxlator.so", nullptr);
+    module_ = voplat::loadModule(LibDir() + "/" + votest::ModuleFile("voxlator"), nullptr);
     if (module_ == nullptr) return;
     counters_ = reinterpret_cast<void (*)(VoxlatorStandinCounters*)>(
         voplat::findSymbol(module_, "voxlatorstandin_counters", nullptr));

@@ -175,7 +175,7 @@ TEST_F(LibraryRegistrationTest, PackagePathIsBuiltFromTheRegistration) {
 
 TEST_F(LibraryRegistrationTest, PackagePathEntriesAreExpanded) {
   sysqtest::TempDir dir;
-  sysqtest::ScopedEnv tmp("TMPDIR", (dir.path() + "/").c_str());
+  sysqtest::ScopedEnv tmp(votest::kTempDirVariable, (dir.path() + "/").c_str());
   voerr::Status status;
   TranslatorPtr translator =
       Create(R"({"voxlatorlua_xlator":"mxlator","voxlatorlua_path":"$_tempDir/mods;x/"})", status);

@@ -1,7 +1,11 @@
 // The script host: creation, its failures and their contexts, the
 // conversions of the description results, and the host's behaviour under
 // allocation failures.
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <fcntl.h>
+#endif
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -544,8 +548,13 @@ TEST(ScriptHostAllocationTest, CreationSurvivesEveryAllocationFailure) {
   }
   EXPECT_GT(failedAttempts, 100);
   // The io library's standard files were never closed with a failed state.
+#ifdef _WIN32
+  EXPECT_NE(_get_osfhandle(1), -1);
+  EXPECT_NE(_get_osfhandle(2), -1);
+#else
   EXPECT_NE(fcntl(1, F_GETFD), -1);
   EXPECT_NE(fcntl(2, F_GETFD), -1);
+#endif
 }
 
 // Descriptions that run into allocation failures inside native functions
