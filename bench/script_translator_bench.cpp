@@ -14,7 +14,9 @@
 //   Host/create_modules_as_source the same creation with the modules
 //                                 compiled from their (staged) source text
 //                                 instead of precompiled chunks;
-//   Host/load_each_module         each embedded module loaded alone;
+//   Host/load_each_module         each embedded module loaded alone, as
+//                                 the library loads it (prepared chunk);
+//   Host/load_each_module_luac    the same from luac's chunks;
 //   Host/dynamic_warm_state       a dynamic description on a state that has
 //                                 already run the term and attribute tables;
 //   Host/bare_state               the floor: a fresh interpreter state with no
@@ -34,6 +36,7 @@
 #include "xlator/registry.h"
 #include "xlator/xlator_session.h"
 #include "xlatorlua/lua_api.h"
+#include "xlatorlua/prepared_chunk.h"
 #include "xlatorlua/script_host.h"
 
 namespace {
@@ -236,17 +239,18 @@ void DynamicWarmState(benchmark::State& state) {
   voTarsin_CloseSession(error.session, 0);
 }
 
-// Loading each embedded module alone (compiling it, or undumping its
-// precompiled chunk) in a state of its own: counters in microseconds.
-void LoadEachModule(benchmark::State& state) {
+// Loading each embedded module alone in a state of its own, as the library
+// loads it (a prepared chunk) and as luac wrote it (the chunks the build
+// prepared them from): counters in microseconds.
+template <typename Load>
+void LoadEach(benchmark::State& state, const std::vector<std::string>& names,
+              const std::vector<std::string>& chunks, Load load) {
   lua_State* L = luaL_newstate();
-  const voxlatorlua::ModuleSet modules = voxlatorlua::embeddedModules();
-  std::vector<double> totals(modules.count, 0.0);
+  std::vector<double> totals(names.size(), 0.0);
   for (auto _ : state) {
-    for (size_t i = 0; i < modules.count; ++i) {
-      const voxlatorlua::EmbeddedModule& module = modules.modules[i];
+    for (size_t i = 0; i < names.size(); ++i) {
       const auto start = Clock::now();
-      if (luaL_loadbuffer(L, module.data, module.size, module.fileName) != 0) {
+      if (load(L, chunks[i], names[i].c_str()) != 0) {
         state.SkipWithError(lua_tostring(L, -1));
         break;
       }
@@ -255,11 +259,37 @@ void LoadEachModule(benchmark::State& state) {
     }
     lua_gc(L, LUA_GCCOLLECT, 0);
   }
-  for (size_t i = 0; i < modules.count; ++i) {
-    state.counters[modules.modules[i].fileName] =
-        benchmark::Counter(totals[i], benchmark::Counter::kAvgIterations);
+  for (size_t i = 0; i < names.size(); ++i) {
+    state.counters[names[i]] = benchmark::Counter(totals[i], benchmark::Counter::kAvgIterations);
   }
   lua_close(L);
+}
+
+void LoadEachPrepared(benchmark::State& state) {
+  std::vector<std::string> names, chunks;
+  for (const voxlatorlua::EmbeddedModule& module : voxlatorlua::embeddedModules()) {
+    names.emplace_back(module.fileName);
+    chunks.emplace_back(module.data, module.size);
+  }
+  LoadEach(state, names, chunks, [](lua_State* L, const std::string& chunk, const char* name) {
+    return voxlatorlua_loadPreparedChunk(L, chunk.data(), chunk.size(), name);
+  });
+}
+
+void LoadEachLuac(benchmark::State& state) {
+  std::vector<std::string> names, chunks;
+  for (const voxlatorlua::EmbeddedModule& module : voxlatorlua::embeddedModules()) {
+    std::ifstream in(std::string(VO_BENCH_LUAC_CHUNKS) + "/" + module.fileName, std::ios::binary);
+    if (!in) {
+      state.SkipWithError((std::string("cannot read the chunk of ") + module.fileName).c_str());
+      return;
+    }
+    names.emplace_back(module.fileName);
+    chunks.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  LoadEach(state, names, chunks, [](lua_State* L, const std::string& chunk, const char* name) {
+    return luaL_loadbuffer(L, chunk.data(), chunk.size(), name);
+  });
 }
 
 void BareState(benchmark::State& state) {
@@ -278,7 +308,8 @@ BENCHMARK(CreateModulesPrecompiled)
 BENCHMARK(CreateModulesAsSource)
     ->Name("Host/create_modules_as_source")
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK(LoadEachModule)->Name("Host/load_each_module")->Unit(benchmark::kMicrosecond);
+BENCHMARK(LoadEachPrepared)->Name("Host/load_each_module")->Unit(benchmark::kMicrosecond);
+BENCHMARK(LoadEachLuac)->Name("Host/load_each_module_luac")->Unit(benchmark::kMicrosecond);
 BENCHMARK(DynamicWarmState)->Name("Host/dynamic_warm_state")->Unit(benchmark::kMicrosecond);
 BENCHMARK(BareState)->Name("Host/bare_state")->Unit(benchmark::kMicrosecond);
 
