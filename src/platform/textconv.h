@@ -21,6 +21,9 @@ enum class ConvResult {
 ConvResult utf8ToUtf16(std::string_view in, std::u16string& out);
 // A lone surrogate fails (`out` left empty); a pair becomes one code point.
 ConvResult utf16ToUtf8(std::u16string_view in, std::string& out);
+// The same, but a lone surrogate is written as '?' and sets `substituted`;
+// fails only when memory runs out.
+ConvResult utf16ToUtf8Substituting(std::u16string_view in, std::string& out, bool& substituted);
 
 // Code pages: 1252, 932, 949, 936 and 65001 (UTF-8); others are unsupported.
 // On any result other than ok, `out` is left empty.

@@ -114,4 +114,35 @@ ConvResult utf16ToUtf8(std::u16string_view in, std::string& out) {
   }
 }
 
+ConvResult utf16ToUtf8Substituting(std::u16string_view in, std::string& out, bool& substituted) {
+  if (utf16ToUtf8(in, out) == ConvResult::ok) return ConvResult::ok;
+  // Unpaired surrogates: convert the rest and put '?' in their place.
+  try {
+    std::string result;
+    for (size_t i = 0; i < in.size();) {
+      size_t units = 1;
+      if (in[i] >= 0xD800 && in[i] <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
+          in[i + 1] <= 0xDFFF) {
+        units = 2;
+      }
+      std::string piece;
+      const ConvResult r = utf16ToUtf8(in.substr(i, units), piece);
+      if (r == ConvResult::outOfMemory) return r;
+      if (r == ConvResult::ok) {
+        result += piece;
+      } else {
+        result.push_back('?');
+        substituted = true;
+      }
+      i += units;
+    }
+    out = std::move(result);
+    return ConvResult::ok;
+  } catch (const std::bad_alloc&) {
+    return ConvResult::outOfMemory;
+  } catch (const std::length_error&) {
+    return ConvResult::outOfMemory;
+  }
+}
+
 }  // namespace voplat

@@ -448,31 +448,6 @@ ConvResult encodeMultiByte(uint32_t codePage, const char* name, std::u16string_v
   return ConvResult::ok;
 }
 
-ConvResult encodeUtf8(std::u16string_view in, std::string& out, bool& substituted) {
-  if (utf16ToUtf8(in, out) == ConvResult::ok) return ConvResult::ok;
-  // Unpaired surrogates: convert the rest and put '?' in their place.
-  std::string result;
-  for (size_t i = 0; i < in.size();) {
-    size_t units = 1;
-    if (in[i] >= 0xD800 && in[i] <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
-        in[i + 1] <= 0xDFFF) {
-      units = 2;
-    }
-    std::string piece;
-    const ConvResult r = utf16ToUtf8(in.substr(i, units), piece);
-    if (r == ConvResult::outOfMemory) return r;
-    if (r == ConvResult::ok) {
-      result += piece;
-    } else {
-      result.push_back('?');
-      substituted = true;
-    }
-    i += units;
-  }
-  out = std::move(result);
-  return ConvResult::ok;
-}
-
 }  // namespace
 
 ConvResult codePageToUtf16(uint32_t codePage, std::string_view in, std::u16string& out) {
@@ -505,7 +480,7 @@ ConvResult utf16ToCodePage(uint32_t codePage, std::u16string_view in, std::strin
   try {
     const char* name = iconvName(codePage);
     if (codePage == kCpUtf8) {
-      result = encodeUtf8(in, out, replaced);
+      result = utf16ToUtf8Substituting(in, out, replaced);
     } else if (name == nullptr) {
       result = ConvResult::unsupported;
     } else if (codePage == kCpWestern) {

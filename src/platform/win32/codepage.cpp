@@ -83,31 +83,6 @@ ConvResult encode(uint32_t codePage, std::u16string_view in, std::string& out, b
   return ConvResult::ok;
 }
 
-// UTF-8 output: the strict conversion, with '?' for unpaired surrogates.
-ConvResult encodeUtf8(std::u16string_view in, std::string& out, bool& substituted) {
-  if (utf16ToUtf8(in, out) == ConvResult::ok) return ConvResult::ok;
-  std::string result;
-  for (size_t i = 0; i < in.size();) {
-    size_t units = 1;
-    if (in[i] >= 0xD800 && in[i] <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
-        in[i + 1] <= 0xDFFF) {
-      units = 2;
-    }
-    std::string piece;
-    const ConvResult r = utf16ToUtf8(in.substr(i, units), piece);
-    if (r == ConvResult::outOfMemory) return r;
-    if (r == ConvResult::ok) {
-      result += piece;
-    } else {
-      result.push_back('?');
-      substituted = true;
-    }
-    i += units;
-  }
-  out = std::move(result);
-  return ConvResult::ok;
-}
-
 }  // namespace
 
 ConvResult codePageToUtf16(uint32_t codePage, std::string_view in, std::u16string& out) {
@@ -132,7 +107,7 @@ ConvResult utf16ToCodePage(uint32_t codePage, std::u16string_view in, std::strin
   ConvResult result = ConvResult::ok;
   try {
     if (codePage == kCpUtf8) {
-      result = encodeUtf8(in, out, replaced);
+      result = utf16ToUtf8Substituting(in, out, replaced);
     } else if (!isSupported(codePage)) {
       result = ConvResult::unsupported;
     } else {
