@@ -700,7 +700,9 @@ TEST(ScriptsTermTables, StoredInTheCodePageAndReadBackExactly) {
         }
       }
     }
-    if (language >= 3) EXPECT_GT(nonAscii, 100u) << code;
+    if (language >= 3) {
+      EXPECT_GT(nonAscii, 100u) << code;
+    }
   }
 }
 
