@@ -1,7 +1,7 @@
 // Closing of a state whose memory is released as a whole.
 //
 // lua_close runs the finalisers (__gc of userdata) and then frees every
-// object, string and stack one by one: a sixth of an error-text call, and
+// object, string and stack one by one: an eighth of an error-text call, and
 // wasted when the state's arena is released right after. A state is finished
 // here instead: the finalisers run exactly as lua_close runs them, and
 // nothing is freed.
