@@ -28,12 +28,6 @@ set(vo_lua_files lapi lcode ldebug ldo ldump lfunc lgc llex lmem lobject lopcode
                  lmathlib loslib ltablib lstrlib loadlib linit)
 list(TRANSFORM vo_lua_files PREPEND ${vo_lua_src}/src/)
 list(TRANSFORM vo_lua_files APPEND .c)
-# The script host compiles the undumper's source a second time under other
-# names (src/xlatorlua); the interpreter's own compiles from a copy, so that
-# the two take no properties from each other.
-set(vo_lua_undump_copy ${CMAKE_BINARY_DIR}/third_party/lua/lundump.c)
-configure_file(${vo_lua_src}/src/lundump.c ${vo_lua_undump_copy} COPYONLY)
-list(TRANSFORM vo_lua_files REPLACE "^${vo_lua_src}/src/lundump\\.c$" ${vo_lua_undump_copy})
 add_library(vo_lua51 STATIC ${vo_lua_files})
 target_include_directories(vo_lua51 PRIVATE ${vo_lua_src}/src)
 target_include_directories(vo_lua51 SYSTEM PUBLIC ${VO_LUA_INCLUDE_DIR})

@@ -2,9 +2,10 @@
 //
 // The build turns the script sources listed in src/xlatorlua/CMakeLists.txt
 // into generated C++ data: precompiled chunks (file names ending ".luac")
-// made with the luac of the interpreter the library links, or the source
-// text (".lua"). The build loads every one of them in that interpreter before
-// it writes the data, so none can fail to compile at run time. The script
+// made with the luac of the interpreter the library links and stored as
+// prepared chunks (prepared_chunk.h), or the source text (".lua"). The build
+// loads every one of them in that interpreter before it writes the data, so
+// none can fail to compile at run time. The script
 // host installs them, in list order, as preloaded modules of every
 // interpreter state: the module name is the file name without its last
 // suffix.
@@ -15,7 +16,7 @@ namespace voxlatorlua {
 
 struct EmbeddedModule {
   const char* fileName;  // "mxlator.luac"; shorter than 256 characters
-  const char* data;      // source text or precompiled chunk
+  const char* data;      // source text, or a precompiled or prepared chunk
   size_t size;           // bytes of data
 };
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "status/codes.h"
-#include "xlatorlua/checked_chunk.h"
 #include "xlatorlua/lua_support.h"
+#include "xlatorlua/prepared_chunk.h"
 #include "xlatorlua/state_arena.h"
 #include "xlatorlua/state_close.h"
 
@@ -35,18 +35,22 @@ bool hasModuleSuffix(const char* dot) noexcept {
   return dot != nullptr && (std::strcmp(dot, ".lua") == 0 || std::strcmp(dot, ".luac") == 0);
 }
 
-// The preload entry of a module checked at build time: loads the chunk (a
-// precompiled one without the checks that the build has made) and runs it
-// with require's arguments. Most reports need a few of the
-// modules, so the others are never loaded. upvalue 1: the EmbeddedModule.
+// Pushes the function of a module's chunk: a prepared one, or source text
+// or a precompiled chunk as the interpreter loads them.
+int loadModuleChunk(lua_State* L, const EmbeddedModule& module) {
+  const bool prepared = module.size >= VOXLATORLUA_PREPARED_SIGNATURE_SIZE &&
+                        std::memcmp(module.data, VOXLATORLUA_PREPARED_SIGNATURE,
+                                    VOXLATORLUA_PREPARED_SIGNATURE_SIZE) == 0;
+  return prepared ? voxlatorlua_loadPreparedChunk(L, module.data, module.size, module.fileName)
+                  : luaL_loadbuffer(L, module.data, module.size, module.fileName);
+}
+
+// The preload entry of a module checked at build time: loads its chunk and
+// runs it with require's arguments. Most reports need a few of the modules,
+// so the others are never loaded. upvalue 1: the EmbeddedModule.
 int loadOnRequire(lua_State* L) {
   const auto* module = static_cast<const EmbeddedModule*>(lua_touserdata(L, lua_upvalueindex(1)));
-  const bool precompiled = module->size >= sizeof LUA_SIGNATURE - 1 &&
-                           std::memcmp(module->data, LUA_SIGNATURE, sizeof LUA_SIGNATURE - 1) == 0;
-  const int loaded =
-      precompiled ? voxlatorlua_loadCheckedChunk(L, module->data, module->size, module->fileName)
-                  : luaL_loadbuffer(L, module->data, module->size, module->fileName);
-  if (loaded != 0) lua_error(L);
+  if (loadModuleChunk(L, *module) != 0) lua_error(L);
   lua_insert(L, 1);
   lua_call(L, lua_gettop(L) - 1, LUA_MULTRET);
   return lua_gettop(L);
@@ -63,7 +67,7 @@ int addPreloadsProtected(lua_State* L) {
     if (call->modules.checkedAtBuild) {
       lua_pushlightuserdata(L, const_cast<EmbeddedModule*>(&module));
       lua_pushcclosure(L, loadOnRequire, 1);
-    } else if (luaL_loadbuffer(L, module.data, module.size, module.fileName) != 0) {
+    } else if (loadModuleChunk(L, module) != 0) {
       std::fprintf(stderr, "ERROR: Failed to load \"%s\": %s\n", module.fileName,
                    lua_tostring(L, -1));
       lua_pop(L, 1);

@@ -10,6 +10,7 @@
 #include "status/codes.h"
 #include "sysq/sysq_test_support.h"
 #include "xlator/registry.h"
+#include "xlatorlua/prepared_chunk.h"
 #include "xlatorlua_test_support.h"
 
 namespace {
@@ -32,11 +33,15 @@ TEST(EmbeddedModulesTest, AllModulesInInstallationOrder) {
     const char* suffix = std::strrchr(module.fileName, '.');
     ASSERT_NE(suffix, nullptr);
     EXPECT_TRUE(std::strcmp(suffix, ".luac") == 0 || std::strcmp(suffix, ".lua") == 0);
-    // Precompiled chunks are marked by the interpreter's signature.
-    EXPECT_EQ(std::strcmp(suffix, ".luac") == 0, module.size > 0 && module.data[0] == '\033')
-        << module.fileName;
+    // Precompiled chunks are stored prepared.
+    const bool prepared = module.size >= VOXLATORLUA_PREPARED_SIGNATURE_SIZE &&
+                          std::memcmp(module.data, VOXLATORLUA_PREPARED_SIGNATURE,
+                                      VOXLATORLUA_PREPARED_SIGNATURE_SIZE) == 0;
+    EXPECT_EQ(std::strcmp(suffix, ".luac") == 0, prepared) << module.fileName;
     lua_State* L = luaL_newstate();
-    EXPECT_EQ(luaL_loadbuffer(L, module.data, module.size, module.fileName), 0)
+    EXPECT_EQ(prepared ? voxlatorlua_loadPreparedChunk(L, module.data, module.size, module.fileName)
+                       : luaL_loadbuffer(L, module.data, module.size, module.fileName),
+              0)
         << module.fileName << ": " << lua_tostring(L, -1);
     lua_close(L);
   }

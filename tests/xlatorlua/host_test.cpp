@@ -16,6 +16,7 @@
 
 #include "status/codes.h"
 #include "sysq/sysq_test_support.h"
+#include "xlatorlua/prepared_chunk.h"
 #include "xlatorlua_test_support.h"
 
 namespace {
@@ -216,41 +217,55 @@ TEST(ScriptHostTest, SuffixDecidesWhatIsInstalledUnderWhichName) {
             "nilnilnil");
 }
 
-TEST(ScriptHostTest, APrecompiledChunkForAnotherInterpreterIsRefused) {
-  // The test set's own json module, precompiled or not, with a changed
-  // header byte (the size of lua_Number) as a foreign interpreter writes it.
-  const voxlatorlua::ModuleSet own = xlatorluatest::hostTestModules();
-  std::string chunk;
-  for (const voxlatorlua::EmbeddedModule& module : own) {
-    if (std::strncmp(module.fileName, "json.", 5) == 0) chunk.assign(module.data, module.size);
-  }
-  ASSERT_FALSE(chunk.empty());
-  if (chunk[0] != '\033') {  // source text: precompile it here
-    lua_State* L = luaL_newstate();
-    ASSERT_EQ(luaL_loadbuffer(L, chunk.data(), chunk.size(), "json"), 0);
-    std::string dumped;
-    lua_dump(
-        L,
-        [](lua_State*, const void* p, size_t n, void* out) {
-          static_cast<std::string*>(out)->append(static_cast<const char*>(p), n);
-          return 0;
-        },
-        &dumped);
-    lua_close(L);
-    chunk = dumped;
-  }
-  chunk[10] = 4;  // sizeof(lua_Number): a float interpreter
-  const auto modules = WithModules({{"foreign.luac", chunk.data(), chunk.size()}});
+// Tries to create a host whose modules include `fileName` with `chunk`;
+// returns what went to the standard error stream.
+std::string CreationErrors(const char* fileName, const std::string& chunk) {
+  const auto modules = WithModules({{fileName, chunk.data(), chunk.size()}});
   voxlatorlua::HostConfig config = TestConfig();
   config.modules = {modules.data(), modules.size()};
   voerr::Status status;
   testing::internal::CaptureStderr();
   EXPECT_EQ(voxlatorlua::newScriptTranslator("n", xlatorluatest::kTestRegistration, status, config),
             nullptr);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(status.code(), voerr::kSoftwareFault);
+  return testing::internal::GetCapturedStderr();
+}
+
+TEST(ScriptHostTest, AChunkForAnotherInterpreterIsRefused) {
+  // The test set's own json module (prepared, or source text), and luac's
+  // chunk of it, each with a changed header byte (the size of lua_Number)
+  // as a foreign interpreter writes it.
+  std::string embedded;
+  for (const voxlatorlua::EmbeddedModule& module : xlatorluatest::hostTestModules()) {
+    if (std::strncmp(module.fileName, "json.", 5) == 0) embedded.assign(module.data, module.size);
+  }
+  ASSERT_FALSE(embedded.empty());
+  lua_State* L = luaL_newstate();
+  const bool prepared =
+      embedded.compare(0, VOXLATORLUA_PREPARED_SIGNATURE_SIZE, VOXLATORLUA_PREPARED_SIGNATURE) == 0;
+  ASSERT_EQ(prepared ? voxlatorlua_loadPreparedChunk(L, embedded.data(), embedded.size(), "json")
+                     : luaL_loadbuffer(L, embedded.data(), embedded.size(), "json"),
+            0);
+  std::string chunk;
+  lua_dump(
+      L,
+      [](lua_State*, const void* p, size_t n, void* out) {
+        static_cast<std::string*>(out)->append(static_cast<const char*>(p), n);
+        return 0;
+      },
+      &chunk);
+  lua_close(L);
+
+  chunk[10] = 4;  // sizeof(lua_Number): a float interpreter
+  EXPECT_EQ(CreationErrors("foreign.luac", chunk),
             "ERROR: Failed to load \"foreign.luac\": foreign.luac: bad header in precompiled "
             "chunk\n");
-  EXPECT_EQ(status.code(), voerr::kSoftwareFault);
+  if (prepared) {
+    embedded[VOXLATORLUA_PREPARED_SIGNATURE_SIZE + 10] = 4;
+    EXPECT_EQ(CreationErrors("foreign.luac", embedded),
+              "ERROR: Failed to load \"foreign.luac\": foreign.luac: bad header in precompiled "
+              "chunk\n");
+  }
 }
 
 int FailingOpener(lua_State* L) { return luaL_error(L, "cannot open %s", lua_tostring(L, 1)); }

@@ -3,9 +3,12 @@
 //   lua_embed generate <out.cpp> <namespace> <function> <file name>=<path>...
 //     Checks every module against the interpreter this tool is linked with
 //     (the one the library links): a precompiled chunk (".luac") must carry
-//     the interpreter's own header, and every module must load. Then writes
-//     a C++ source defining `<namespace>::<function>()`, the ModuleSet of the
-//     modules in the order given, marked as checked at build time.
+//     the interpreter's own header, and every module must load. A chunk is
+//     then converted into a prepared chunk (xlatorlua/prepared_chunk.h),
+//     which must load and dump to the same bytes as the chunk. Then writes a
+//     C++ source defining `<namespace>::<function>()`, the ModuleSet of the
+//     modules in the order given (prepared chunks in place of luac's),
+//     marked as checked at build time.
 //
 // Exit status 0 on success; 1 with a message on the standard error stream.
 #include <cstdint>
@@ -17,6 +20,8 @@
 #include <vector>
 
 #include "xlatorlua/lua_api.h"
+#include "xlatorlua/prepared_chunk.h"
+#include "xlatorlua/tools/prepared_chunk_writer.h"
 
 namespace {
 
@@ -88,6 +93,42 @@ void appendLiteral(std::string& out, const std::string& data) {
   out += "\"";
 }
 
+// The dump of the function on top of the stack, which is popped.
+std::string dumpTop(lua_State* L) {
+  std::string dump;
+  lua_dump(L, collectDump, &dump);
+  lua_pop(L, 1);
+  return dump;
+}
+
+// The prepared form of the loaded chunk `data`, checked to load to the same
+// functions; empty, with a message written, when it cannot be made.
+std::string prepared(lua_State* L, const std::string& path, const std::string& fileName,
+                     const std::string& data) {
+  if (luaL_loadbuffer(L, data.data(), data.size(), fileName.c_str()) != 0) return {};
+  const std::string expected = dumpTop(L);
+  std::string out;
+  std::string error;
+  const auto hash = [L](std::string_view text, uint32_t& h) {
+    if (voxlatorlua_stringHash(L, text.data(), text.size(), &h) == 0) return true;
+    lua_pop(L, 1);
+    return false;
+  };
+  if (!voxlatorlua::prepareChunk(data, hash, out, error)) {
+    fail(path + ": cannot prepare the chunk: " + error);
+    return {};
+  }
+  if (voxlatorlua_loadPreparedChunk(L, out.data(), out.size(), fileName.c_str()) != 0) {
+    fail(path + ": the prepared chunk does not load: " + lua_tostring(L, -1));
+    return {};
+  }
+  if (dumpTop(L) != expected) {
+    fail(path + ": the prepared chunk loads to other functions than the chunk");
+    return {};
+  }
+  return out;
+}
+
 struct Module {
   std::string fileName;
   std::string path;
@@ -110,7 +151,7 @@ int generate(const std::string& outPath, const std::string& nameSpace, const std
   if (L == nullptr) return fail("cannot create an interpreter state");
   const std::string header = interpreterHeader(L);
   int status = header.size() == 12 ? 0 : fail("cannot dump a chunk");
-  for (const Module& module : modules) {
+  for (Module& module : modules) {
     if (status != 0) break;
     const bool precompiled = module.fileName.size() > 5 &&
                              module.fileName.compare(module.fileName.size() - 5, 5, ".luac") == 0;
@@ -125,6 +166,10 @@ int generate(const std::string& outPath, const std::string& nameSpace, const std
       break;
     }
     lua_pop(L, 1);
+    if (precompiled) {
+      module.data = prepared(L, module.path, module.fileName, module.data);
+      if (module.data.empty()) status = 1;
+    }
   }
   lua_close(L);
   if (status != 0) return status;
