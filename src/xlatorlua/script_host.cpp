@@ -10,6 +10,7 @@
 #include "xlatorlua/lua_support.h"
 #include "xlatorlua/prepared_chunk.h"
 #include "xlatorlua/state_arena.h"
+#include "xlatorlua/state_close.h"
 
 namespace voxlatorlua {
 
@@ -349,11 +350,17 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
   object.state = L;
 }
 
+// A state of its own arena is finished and its arena released whole; the
+// objects need not be freed one by one.
 void closeScriptState(lua_State* L) noexcept {
   void* context = nullptr;
   const lua_Alloc allocator = lua_getallocf(L, &context);
-  lua_close(L);
-  if (allocator == StateArena::allocate) StateArena::destroy(static_cast<StateArena*>(context));
+  if (allocator != StateArena::allocate) {
+    lua_close(L);
+    return;
+  }
+  voxlatorlua_finishState(L);
+  StateArena::destroy(static_cast<StateArena*>(context));
 }
 
 void destroyScriptTranslator(voxlator::TranslatorInterface* translator) noexcept {

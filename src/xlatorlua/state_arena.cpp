@@ -33,6 +33,23 @@ struct StateArena::Chunk {
 
 static_assert(sizeof(void*) <= kChunkHeader);
 
+namespace {
+
+// The header of a large block is poisoned while the block lives, so that a
+// write just before the block is caught as the C library's red zone would
+// catch it; the list operations open the headers they touch.
+template <typename Header>
+void openHeader(Header* header, const Header* ring) noexcept {
+  if (header != ring) VO_ARENA_UNPOISON(header, sizeof(Header));
+}
+
+template <typename Header>
+void sealHeader(Header* header, const Header* ring) noexcept {
+  if (header != ring) VO_ARENA_POISON(header, sizeof(Header));
+}
+
+}  // namespace
+
 StateArena* StateArena::create() noexcept { return new (std::nothrow) StateArena; }
 
 void StateArena::destroy(StateArena* arena) noexcept {
@@ -43,7 +60,73 @@ void StateArena::destroy(StateArena* arena) noexcept {
     std::free(chunk);
     chunk = next;
   }
+  const LargeBlock* ring = &arena->large_;
+  for (LargeBlock* header = arena->large_.next; header != ring;) {
+    openHeader(header, ring);
+    LargeBlock* next = header->next;
+    std::free(header);
+    header = next;
+  }
   delete arena;
+}
+
+size_t StateArena::largeBlocks() const noexcept {
+  size_t count = 0;
+  for (LargeBlock* header = large_.next; header != &large_; ++count) {
+    openHeader(header, &large_);
+    LargeBlock* next = header->next;
+    sealHeader(header, &large_);
+    header = next;
+  }
+  return count;
+}
+
+void StateArena::link(LargeBlock* header) noexcept {
+  LargeBlock* first = large_.next;
+  openHeader(first, &large_);
+  header->prev = &large_;
+  header->next = first;
+  first->prev = header;
+  large_.next = header;
+  sealHeader(first, &large_);
+  sealHeader(header, &large_);
+}
+
+// Leaves `header` open: its block is about to be freed or moved.
+void StateArena::unlink(LargeBlock* header) noexcept {
+  openHeader(header, &large_);
+  LargeBlock* prev = header->prev;
+  LargeBlock* next = header->next;
+  openHeader(prev, &large_);
+  openHeader(next, &large_);
+  prev->next = next;
+  next->prev = prev;
+  sealHeader(prev, &large_);
+  sealHeader(next, &large_);
+}
+
+void* StateArena::takeLarge(size_t size) noexcept {
+  if (size > SIZE_MAX - kLargeHeader) return nullptr;
+  auto* header = static_cast<LargeBlock*>(std::malloc(kLargeHeader + size));
+  if (header == nullptr) return nullptr;
+  link(header);
+  return reinterpret_cast<char*>(header) + kLargeHeader;
+}
+
+void StateArena::giveLarge(void* block) noexcept {
+  auto* header = reinterpret_cast<LargeBlock*>(static_cast<char*>(block) - kLargeHeader);
+  unlink(header);
+  std::free(header);
+}
+
+// Null when the block cannot grow; it then stays as it was.
+void* StateArena::resizeLarge(void* block, size_t newSize) noexcept {
+  if (newSize > SIZE_MAX - kLargeHeader) return nullptr;
+  auto* header = reinterpret_cast<LargeBlock*>(static_cast<char*>(block) - kLargeHeader);
+  unlink(header);
+  auto* moved = static_cast<LargeBlock*>(std::realloc(header, kLargeHeader + newSize));
+  link(moved != nullptr ? moved : header);
+  return moved != nullptr ? reinterpret_cast<char*>(moved) + kLargeHeader : nullptr;
 }
 
 void* StateArena::take(size_t size) noexcept {
@@ -80,7 +163,7 @@ bool StateArena::inChunk(const void* block) const noexcept {
 
 void StateArena::give(void* block, size_t size) noexcept {
   if (strays_ != 0 && !inChunk(block)) {
-    std::free(block);
+    giveLarge(block);
     --strays_;
     return;
   }
@@ -94,14 +177,14 @@ void* StateArena::resize(void* block, size_t oldSize, size_t newSize) noexcept {
   const bool stray = isSmall(oldSize) && strays_ != 0 && !inChunk(block);
   const bool fromLibrary = !isSmall(oldSize) || stray;
   if (fromLibrary && !isSmall(newSize)) {
-    void* moved = std::realloc(block, newSize);
+    void* moved = resizeLarge(block, newSize);
     if (moved == nullptr) return newSize <= oldSize ? block : nullptr;
     if (stray) --strays_;
     return moved;
   }
   if (!fromLibrary && isSmall(newSize) && classOf(oldSize) == classOf(newSize)) return block;
 
-  void* moved = isSmall(newSize) ? take(newSize) : std::malloc(newSize);
+  void* moved = isSmall(newSize) ? take(newSize) : takeLarge(newSize);
   if (moved == nullptr) {
     if (newSize > oldSize) return nullptr;
     // The interpreter needs every shrink to succeed: the block stays, and
@@ -111,7 +194,7 @@ void* StateArena::resize(void* block, size_t oldSize, size_t newSize) noexcept {
   }
   std::memcpy(moved, block, std::min(oldSize, newSize));
   if (fromLibrary) {
-    std::free(block);
+    giveLarge(block);
     if (stray) --strays_;
   } else {
     give(block, oldSize);
@@ -126,11 +209,11 @@ void* StateArena::allocate(void* context, void* block, size_t oldSize, size_t ne
     if (isSmall(oldSize)) {
       arena->give(block, oldSize);
     } else {
-      std::free(block);
+      arena->giveLarge(block);
     }
     return nullptr;
   }
-  if (block == nullptr) return isSmall(newSize) ? arena->take(newSize) : std::malloc(newSize);
+  if (block == nullptr) return isSmall(newSize) ? arena->take(newSize) : arena->takeLarge(newSize);
   return arena->resize(block, oldSize, newSize);
 }
 
