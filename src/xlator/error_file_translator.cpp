@@ -1,7 +1,6 @@
 #include "xlator/error_file_translator.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "status/codes.h"
 #include "sysq/standard_paths.h"
 #include "xlator/language.h"
+#include "xlator/scan_integer.h"
 
 namespace voxlator {
 
@@ -136,12 +136,8 @@ void scanText(std::string_view text, int32_t code, std::string& out, voerr::Stat
     if (startsWithMarker(line, kDocumentEnd)) return;
 
     if (startsWithMarker(line, kErrorStart)) {
-      char number[kLineBytes + 1];
-      const std::string_view rest = line.substr(kErrorStart.size());
-      std::memcpy(number, rest.data(), rest.size());
-      number[rest.size()] = '\0';
       int value = 0;
-      const int scanned = std::sscanf(number, "%i", &value);
+      const int scanned = scanInteger(line.substr(kErrorStart.size()), value);
       if (scanned != 1) {
         VOERR_RAISE(status, voerr::kResourceNotFound, voerr::kResourceNotFoundName)
             .object("voxlator_debug", {{"debug", "Could not successfully read the status data!"},
