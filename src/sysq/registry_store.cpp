@@ -83,10 +83,14 @@ uint32_t readRegistryFile(std::string& text, std::string& path) {
   return readFile(path, text);
 }
 
+bool isAscii(std::string_view text) {
+  unsigned char any = 0;
+  for (char c : text) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
+
 bool isUtf8(std::string_view line) {
-  bool ascii = true;
-  for (char c : line) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) return true;
+  if (isAscii(line)) return true;
   std::u16string wide;
   const voplat::ConvResult result = voplat::utf8ToUtf16(line, wide);
   if (result == voplat::ConvResult::outOfMemory) throw std::bad_alloc();
@@ -111,24 +115,29 @@ std::string registryFilePath() {
 
 uint32_t RegistryKey::open(std::u16string_view keyPath, uint32_t /*access*/) {
   close();
-  std::string text;
-  if (const uint32_t err = readRegistryFile(text, filePath_); err != 0) return err;
+  if (const uint32_t err = readRegistryFile(text_, filePath_); err != 0) {
+    text_.clear();
+    return err;
+  }
 
   const std::string wanted = toUtf8(keyPath);
-  std::string_view rest(text);
+  std::string_view rest(text_);
   if (rest.substr(0, 3) == "\xEF\xBB\xBF") rest.remove_prefix(3);
+  // In a file of ASCII only every line is UTF-8.
+  const bool ascii = isAscii(rest);
 
   bool exists = false;
   bool inKey = false;  // the lines read belong to the wanted key
-  std::vector<std::pair<std::string, std::u16string>> values;
   for (uint32_t lineNumber = 1; !rest.empty(); ++lineNumber) {
     const size_t end = rest.find('\n');
     std::string_view line = rest.substr(0, end);
     rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     // A file in another encoding would name places that do not exist.
-    if (!isUtf8(line)) {
+    if (!ascii && !isUtf8(line)) {
       badLine_ = lineNumber;
+      values_.clear();
+      text_.clear();
       return voplat::kErrBadDatabase;
     }
 
@@ -148,20 +157,13 @@ uint32_t RegistryKey::open(std::u16string_view keyPath, uint32_t /*access*/) {
     // The value is taken from the line as written, not from its trimmed form.
     const size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
-    const std::string_view name = trimBlanks(line.substr(0, eq));
-    std::u16string data = toUtf16(expandValue(line.substr(eq + 1)));
-    bool replaced = false;
-    for (auto& [existingName, existingData] : values) {
-      if (equalsNoCase(existingName, name)) {
-        existingData = std::move(data);
-        replaced = true;
-        break;
-      }
-    }
-    if (!replaced) values.emplace_back(std::string(name), std::move(data));
+    values_.emplace_back(trimBlanks(line.substr(0, eq)), line.substr(eq + 1));
   }
-  if (!exists) return voplat::kErrFileNotFound;
-  values_ = std::move(values);
+  if (!exists) {
+    values_.clear();
+    text_.clear();
+    return voplat::kErrFileNotFound;
+  }
   open_ = true;
   return 0;
 }
@@ -170,8 +172,10 @@ uint32_t RegistryKey::queryValue(std::u16string_view valueName, void* data, uint
   if (!open_) return voplat::kErrInvalidHandle;
   if (size == nullptr) return voplat::kErrInvalidParameter;
   const std::string wanted = toUtf8(valueName);
-  for (const auto& [name, value] : values_) {
-    if (!equalsNoCase(name, wanted)) continue;
+  // A value set twice keeps its last setting.
+  for (auto setting = values_.rbegin(); setting != values_.rend(); ++setting) {
+    if (!equalsNoCase(setting->first, wanted)) continue;
+    const std::u16string value = toUtf16(expandValue(setting->second));
     const auto bytes = static_cast<uint32_t>(value.size() * sizeof(char16_t));
     const uint32_t room = *size;
     *size = bytes;
@@ -187,6 +191,7 @@ void RegistryKey::close() noexcept {
   open_ = false;
   badLine_ = 0;
   values_.clear();
+  text_.clear();
 }
 
 }  // namespace vosysq

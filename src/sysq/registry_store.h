@@ -82,7 +82,10 @@ class RegistryKey {
   void* systemKey_ = nullptr;  // the system registry's key, where there is one
   uint32_t badLine_ = 0;
   std::string filePath_;
-  std::vector<std::pair<std::string, std::u16string>> values_;  // name (UTF-8), data
+  std::string text_;  // the registry file as read
+  // The key's settings in the order written: name and data as they stand in
+  // text_ (the data before its "\0" escapes are replaced).
+  std::vector<std::pair<std::string_view, std::string_view>> values_;
 };
 
 }  // namespace vosysq

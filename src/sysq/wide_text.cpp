@@ -41,9 +41,13 @@ void appendUtf16(std::u16string& out, char32_t cp) {
 }  // namespace
 
 std::u16string toUtf16(std::string_view utf8) {
-  std::u16string out;
-  out.reserve(utf8.size());
+  // The ASCII run at the start, unit for byte.
   size_t i = 0;
+  while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+  std::u16string out(i, u'\0');
+  for (size_t k = 0; k < i; ++k) out[k] = static_cast<char16_t>(utf8[k]);
+  if (i == utf8.size()) return out;
+  out.reserve(utf8.size());
   while (i < utf8.size()) {
     const auto lead = static_cast<unsigned char>(utf8[i]);
     size_t length = 0;
@@ -78,9 +82,14 @@ std::u16string toUtf16(std::string_view utf8) {
 }
 
 std::string toUtf8(std::u16string_view utf16) {
-  std::string out;
+  // The ASCII run at the start, byte for unit.
+  size_t i = 0;
+  while (i < utf16.size() && utf16[i] < 0x80) ++i;
+  std::string out(i, '\0');
+  for (size_t k = 0; k < i; ++k) out[k] = static_cast<char>(utf16[k]);
+  if (i == utf16.size()) return out;
   out.reserve(utf16.size());
-  for (size_t i = 0; i < utf16.size(); ++i) {
+  for (; i < utf16.size(); ++i) {
     const char16_t unit = utf16[i];
     if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
         utf16[i + 1] <= 0xDFFF) {

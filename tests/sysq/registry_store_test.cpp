@@ -127,6 +127,23 @@ TEST_F(RegistryFileTest, SectionsAddUpAndTheLastSettingWins) {
   EXPECT_EQ(ReadValue(key, u"Y").data, u"2");
 }
 
+TEST_F(RegistryFileTest, BlanksAroundSectionAndValueNamesDoNotCount) {
+  use(" \t[ \tSOFTWARE\\Corvane\t ]\t \n"
+      "\t Name \t= \tvalue\t\n"
+      "[K] = not a section\n"
+      "Other=x\n"
+      "  nAME=last\\0\n");
+  RegistryKey key;
+  ASSERT_EQ(key.open(u"software\\corvane", vosysq::kKeyRead), 0u);
+  // The last of the settings whose names differ only in case and blanks.
+  EXPECT_EQ(ReadValue(key, u"NAME").data, std::u16string(u"last\0", 5));
+  EXPECT_EQ(ReadValue(key, u"[K]").data, u" not a section");
+  EXPECT_EQ(ReadValue(key, u"Other").data, u"x");
+  // Blanks inside the names asked for are part of them.
+  EXPECT_EQ(ReadValue(key, u" Name").error, voplat::kErrFileNotFound);
+  EXPECT_EQ(key.open(u" software\\corvane", vosysq::kKeyRead), voplat::kErrFileNotFound);
+}
+
 TEST_F(RegistryFileTest, AKeyExistsWhenAKeyBelowItIsNamed) {
   use("[SOFTWARE\\Corvane\\Common\\Installer]\nV=1\n");
   RegistryKey key;

@@ -97,6 +97,10 @@ uint32_t openErrorCode(int errnoValue, const std::string& path) {
 
 // '\' becomes '/', and runs of separators collapse into one.
 std::string normalSeparators(const std::string& utf8Path) {
+  // Most paths are already normal: taken in one piece.
+  if (utf8Path.find('\\') == std::string::npos && utf8Path.find("//") == std::string::npos) {
+    return utf8Path;
+  }
   std::string normal;
   normal.reserve(utf8Path.size());
   for (char c : utf8Path) {
