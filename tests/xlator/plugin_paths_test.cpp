@@ -90,6 +90,20 @@ TEST_F(PluginPaths, VariablesInsideValuesAreExpandedAndSlashesTurned) {
   EXPECT_EQ(status.code(), 0) << status.contextText();
 }
 
+TEST_F(PluginPaths, EveryExpansionReadsTheRegistryAsItIsThen) {
+  voerr::Status status;
+  EXPECT_EQ(voxlator::expandPath("demo", "$Root/x", status), "/srv/demo\\x");
+  {
+    xltest::ScopedRegistry changed(dir_,
+                                   "[SOFTWARE\\Corvane\\VO-Xlator\\plugins\\demo]\n"
+                                   "Root=/srv/dome\n");
+    EXPECT_EQ(voxlator::expandPath("demo", "$Root/x", status), "/srv/dome\\x");
+    // A value that was there before is gone now.
+    voxlator::expandPath("demo", "$Nested/x", status);
+    EXPECT_EQ(status.code(), voerr::kResourceNotFound);
+  }
+}
+
 TEST_F(PluginPaths, DollarWithoutSeparatorIsInvalidAndCutAway) {
   voerr::Status status;
   EXPECT_EQ(voxlator::expandPath("demo", "a/b/$Root", status), "a\\b\\");
