@@ -24,8 +24,9 @@ typedef struct {
   const unsigned char* at;
   const unsigned char* end;
   const char* name;
-  TString** strings; /* the pool, once made */
-  int stringCount;
+  TString** strings; /* the pool: [0] is null, as reference 0 names no string */
+  int poolSize;      /* elements of `strings` */
+  uint32_t stringCount;
 } Reader;
 
 static void fail(Reader* r, const char* why) {
@@ -37,37 +38,33 @@ static void need(Reader* r, size_t bytes) {
   if ((size_t)(r->end - r->at) < bytes) fail(r, "unexpected end");
 }
 
-static uint32_t readU32(Reader* r) {
+/* The take functions read bytes that the caller has made sure of with need. */
+static uint32_t takeU32(Reader* r) {
   uint32_t value;
-  need(r, sizeof value);
   memcpy(&value, r->at, sizeof value);
   r->at += sizeof value;
   return value;
 }
 
-static int readInt(Reader* r) {
-  uint32_t value = readU32(r);
+static int takeInt(Reader* r) {
+  uint32_t value = takeU32(r);
   if (value > INT_MAX) fail(r, "bad integer");
   return (int)value;
 }
 
-/* A count of `size`-byte elements that the rest of the chunk can hold. */
+static TString* takeString(Reader* r) {
+  uint32_t reference = takeU32(r);
+  if (reference > r->stringCount) fail(r, "bad string reference");
+  return r->strings[reference];
+}
+
+/* A count of `size`-byte elements, which the rest of the chunk must hold. */
 static int readCount(Reader* r, size_t size) {
-  int n = readInt(r);
+  int n;
+  need(r, sizeof(uint32_t));
+  n = takeInt(r);
   need(r, (size_t)n * size);
   return n;
-}
-
-static lu_byte readByte(Reader* r) {
-  need(r, 1);
-  return *r->at++;
-}
-
-static TString* readString(Reader* r) {
-  uint32_t reference = readU32(r);
-  if (reference == 0) return NULL;
-  if (reference > (uint32_t)r->stringCount) fail(r, "bad string reference");
-  return r->strings[reference - 1];
 }
 
 /* The interpreter's string `text` with the hash `h` known in advance: the
@@ -105,23 +102,28 @@ static TString* internString(lua_State* L, const char* text, size_t length, unsi
 /* The pool. Its first string is hashed by the interpreter itself, which
    proves that the chunk's hashes are this interpreter's. */
 static void readStrings(Reader* r) {
-  int i;
+  uint32_t i;
   int n = readCount(r, 2 * sizeof(uint32_t));
-  r->strings = luaM_newvector(r->L, n, TString*);
-  r->stringCount = n;
-  for (i = 0; i < n; i++) {
-    uint32_t hash = readU32(r);
-    uint32_t length = readU32(r);
-    const char* text = (const char*)r->at;
+  r->strings = luaM_newvector(r->L, n + 1, TString*);
+  r->poolSize = n + 1;
+  r->strings[0] = NULL;
+  for (i = 1; i <= (uint32_t)n; i++) {
+    uint32_t hash, length;
+    const char* text;
+    need(r, 2 * sizeof(uint32_t));
+    hash = takeU32(r);
+    length = takeU32(r);
     need(r, length);
+    text = (const char*)r->at;
     r->at += length;
-    if (i == 0) {
-      r->strings[0] = luaS_newlstr(r->L, text, length);
-      if (r->strings[0]->tsv.hash != hash) fail(r, "string hash of another interpreter");
+    if (i == 1) {
+      r->strings[1] = luaS_newlstr(r->L, text, length);
+      if (r->strings[1]->tsv.hash != hash) fail(r, "string hash of another interpreter");
     } else {
       r->strings[i] = internString(r->L, text, length, hash);
     }
   }
+  r->stringCount = (uint32_t)n;
 }
 
 static void readCode(Reader* r, Proto* f) {
@@ -143,11 +145,13 @@ static void readConstants(Reader* r, Proto* f) {
   for (i = 0; i < n; i++) setnilvalue(&f->k[i]);
   for (i = 0; i < n; i++) {
     TValue* o = &f->k[i];
-    switch (readByte(r)) {
+    need(r, 1);
+    switch (*r->at++) {
       case LUA_TNIL:
         break;
       case LUA_TBOOLEAN:
-        setbvalue(o, readByte(r) != 0);
+        need(r, 1);
+        setbvalue(o, *r->at++ != 0);
         break;
       case LUA_TNUMBER: {
         lua_Number number;
@@ -158,7 +162,9 @@ static void readConstants(Reader* r, Proto* f) {
         break;
       }
       case LUA_TSTRING: {
-        TString* s = readString(r);
+        TString* s;
+        need(r, sizeof(uint32_t));
+        s = takeString(r);
         if (s == NULL) fail(r, "bad constant");
         setsvalue2n(L, o, s);
         break;
@@ -187,15 +193,15 @@ static void readDebug(Reader* r, Proto* f) {
   f->sizelocvars = n;
   for (i = 0; i < n; i++) f->locvars[i].varname = NULL;
   for (i = 0; i < n; i++) {
-    f->locvars[i].varname = readString(r);
-    f->locvars[i].startpc = readInt(r);
-    f->locvars[i].endpc = readInt(r);
+    f->locvars[i].varname = takeString(r);
+    f->locvars[i].startpc = takeInt(r);
+    f->locvars[i].endpc = takeInt(r);
   }
   n = readCount(r, sizeof(uint32_t));
   f->upvalues = luaM_newvector(L, n, TString*);
   f->sizeupvalues = n;
   for (i = 0; i < n; i++) f->upvalues[i] = NULL;
-  for (i = 0; i < n; i++) f->upvalues[i] = readString(r);
+  for (i = 0; i < n; i++) f->upvalues[i] = takeString(r);
 }
 
 static Proto* readFunction(Reader* r, TString* parentSource) {
@@ -205,14 +211,16 @@ static Proto* readFunction(Reader* r, TString* parentSource) {
   f = luaF_newproto(L);
   setptvalue2s(L, L->top, f);
   incr_top(L);
-  f->source = readString(r);
+  need(r, 3 * sizeof(uint32_t) + 4);
+  f->source = takeString(r);
   if (f->source == NULL) f->source = parentSource;
-  f->linedefined = readInt(r);
-  f->lastlinedefined = readInt(r);
-  f->nups = readByte(r);
-  f->numparams = readByte(r);
-  f->is_vararg = readByte(r);
-  f->maxstacksize = readByte(r);
+  f->linedefined = takeInt(r);
+  f->lastlinedefined = takeInt(r);
+  f->nups = r->at[0];
+  f->numparams = r->at[1];
+  f->is_vararg = r->at[2];
+  f->maxstacksize = r->at[3];
+  r->at += 4;
   readCode(r, f);
   readConstants(r, f);
   readDebug(r, f);
@@ -257,9 +265,10 @@ int voxlatorlua_loadPreparedChunk(lua_State* L, const char* data, size_t size, c
   r.end = r.at + size;
   r.name = (*name == '@' || *name == '=') ? name + 1 : name;
   r.strings = NULL;
+  r.poolSize = 0;
   r.stringCount = 0;
   status = luaD_pcall(L, loadProtected, &r, savestack(L, L->top), L->errfunc);
-  luaM_freearray(L, r.strings, r.stringCount, TString*);
+  luaM_freearray(L, r.strings, r.poolSize, TString*);
   return status;
 }
 

@@ -129,7 +129,9 @@ void* StateArena::resizeLarge(void* block, size_t newSize) noexcept {
   return moved != nullptr ? reinterpret_cast<char*>(moved) + kLargeHeader : nullptr;
 }
 
-void* StateArena::take(size_t size) noexcept {
+// Most blocks come from a free list or the newest chunk: that path is kept
+// small enough to inline into allocate.
+inline void* StateArena::take(size_t size) noexcept {
   const size_t sizeClass = classOf(size);
   const size_t bytes = (sizeClass + 1) * kGranule;
   if (FreeBlock* block = free_[sizeClass]) {
@@ -137,19 +139,22 @@ void* StateArena::take(size_t size) noexcept {
     free_[sizeClass] = block->next;
     return block;
   }
-  if (static_cast<size_t>(end_ - next_) < bytes) {
-    auto* chunk = static_cast<Chunk*>(std::malloc(kChunkBytes));
-    if (chunk == nullptr) return nullptr;
-    chunk->next = chunks_;
-    chunks_ = chunk;
-    next_ = reinterpret_cast<char*>(chunk) + kChunkHeader;
-    end_ = reinterpret_cast<char*>(chunk) + kChunkBytes;
-    VO_ARENA_POISON(next_, kChunkBytes - kChunkHeader);
-  }
+  if (static_cast<size_t>(end_ - next_) < bytes && !addChunk()) return nullptr;
   void* block = next_;
   next_ += bytes;
   VO_ARENA_UNPOISON(block, bytes);
   return block;
+}
+
+bool StateArena::addChunk() noexcept {
+  auto* chunk = static_cast<Chunk*>(std::malloc(kChunkBytes));
+  if (chunk == nullptr) return false;
+  chunk->next = chunks_;
+  chunks_ = chunk;
+  next_ = reinterpret_cast<char*>(chunk) + kChunkHeader;
+  end_ = reinterpret_cast<char*>(chunk) + kChunkBytes;
+  VO_ARENA_POISON(next_, kChunkBytes - kChunkHeader);
+  return true;
 }
 
 bool StateArena::inChunk(const void* block) const noexcept {

@@ -62,6 +62,7 @@ class StateArena {
   static size_t classOf(size_t size) noexcept { return (size - 1) / kGranule; }
 
   void* take(size_t size) noexcept;
+  bool addChunk() noexcept;
   void give(void* block, size_t size) noexcept;
   bool inChunk(const void* block) const noexcept;
   void* resize(void* block, size_t oldSize, size_t newSize) noexcept;

@@ -332,10 +332,16 @@ constexpr TypeFunctions kI64Functions{kI64,   i64ToString, i64Add, i64Sub, i64Mu
                                       i64Mod, i64Unm,      i64Eq,  i64Lt,  i64Hex};
 
 void createMetatable(lua_State* L, const TypeFunctions& type) {
-  if (luaL_newmetatable(L, type.name) == 0) {  // one exists already: keep it
+  // As luaL_newmetatable, with the table made at its final size.
+  luaL_getmetatable(L, type.name);
+  if (!lua_isnil(L, -1)) {  // one exists already: keep it
     lua_pop(L, 1);
     return;
   }
+  lua_pop(L, 1);
+  lua_createtable(L, 0, 10);
+  lua_pushvalue(L, -1);
+  lua_setfield(L, LUA_REGISTRYINDEX, type.name);
   const luaL_Reg entries[] = {
       {"__tostring", type.toString}, {"__add", type.add}, {"__sub", type.sub},
       {"__mul", type.mul},           {"__div", type.div}, {"__mod", type.mod},

@@ -803,4 +803,145 @@ TEST(ScriptsAttributeTable, NamesEveryAttributeOfTheDevice) {
   EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), 60);
 }
 
+// Each entry holds exactly its name and its enumeration; only the five
+// enumerated attributes name values, with the device's own value names.
+TEST(ScriptsAttributeTable, EntriesHoldTheEnumerationsOfTheDevice) {
+  Translator translator = NewTranslator();
+  ASSERT_NE(translator, nullptr);
+  const std::string listing = Eval(translator.get(), R"(
+    local t = require("votarsinapi_attributes_eng")
+    local keys = { "000000-2" }
+    for id = 0, 0xFF do
+      for class = 0, 15 do
+        local key = string.format("%08X", class * 0x10000000 + id)
+        if t.getAttribute(key) then keys[#keys + 1] = key end
+      end
+    end
+    local out = {}
+    for _, key in ipairs(keys) do
+      local entry = t.getAttribute(key)
+      local fields, enums = {}, {}
+      for field, value in pairs(entry) do fields[#fields + 1] = field .. ":" .. type(value) end
+      for value, name in pairs(entry.enums) do enums[#enums + 1] = value .. "=" .. name end
+      table.sort(fields)
+      table.sort(enums)
+      out[#out + 1] = key .. " " .. table.concat(fields, ",") .. " " .. table.concat(enums, ",")
+    end
+    return table.concat(out, "\n"))");
+  std::map<std::string, std::string> enumerations;
+  size_t entries = 0;
+  std::istringstream lines(listing);
+  std::string line;
+  while (std::getline(lines, line)) {
+    ++entries;
+    const size_t fields = line.find(' ');
+    const size_t enums = line.find(' ', fields + 1);
+    ASSERT_NE(enums, std::string::npos) << line;
+    EXPECT_EQ(line.substr(fields + 1, enums - fields - 1), "enums:table,shortName:string") << line;
+    if (enums + 1 < line.size()) enumerations[line.substr(0, fields)] = line.substr(enums + 1);
+  }
+  EXPECT_EQ(entries, 61u);
+  const std::map<std::string, std::string> expected = {
+      {"10000009", "0=Immediate,1=Digital,2=User,3=DIO,4=Analog"},
+      {"1000000B", "0=Default,1=Onboard,2=PXI_Clk10,3=External"},
+      {"10000011", "0=AC,1=DC"},
+      {"10000013", "0=Internal,1=Front Panel"},
+      {"10000016",
+       "2147483644=Low Level,2147483645=High Level,2147483646=Falling Edge,"
+       "2147483647=Rising Edge"},
+  };
+  EXPECT_EQ(enumerations, expected);
+}
+
+// A lookup hands out the table the module keeps: the same table every time,
+// so that what a caller changes in it stays changed, for printattr too.
+TEST(ScriptsAttributeTable, LookupsShareTheEntryTheyReturn) {
+  Translator translator = NewTranslator();
+  ASSERT_NE(translator, nullptr);
+  EXPECT_EQ(Eval(translator.get(), R"(
+    local t = require("votarsinapi_attributes_eng")
+    local a, b = t.getAttribute("10000011"), t.getAttribute("10000000")
+    assert(a == t.getAttribute("10000011") and a.enums == t.getAttribute("10000011").enums)
+    assert(b ~= t.getAttribute("10000001") and b.enums ~= t.getAttribute("10000001").enums)
+    a.shortName = "Coupling"
+    a.enums["7"] = "Seven"
+    b.enums["0"] = "Zero"
+    local c = t.getAttribute("10000011")
+    return c.shortName .. " " .. c.enums["7"] .. " " .. t.getAttribute("10000000").enums["0"] ..
+           " " .. tostring(next(t.getAttribute("10000001").enums)))"),
+            "Coupling Seven Zero nil");
+  testing::internal::CaptureStdout();
+  Eval(translator.get(), "votarsinapi_attributes_eng.printattr('10000011') return ''");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "10000011: Coupling\n  0 = AC\n  1 = DC\n  7 = Seven\n");
+}
+
+// Only the exact keys are keys: other strings and values of other types
+// find nothing, without an error.
+TEST(ScriptsAttributeTable, OtherKeysFindNothing) {
+  Translator translator = NewTranslator();
+  ASSERT_NE(translator, nullptr);
+  EXPECT_EQ(Eval(translator.get(), R"(
+    local t = require("votarsinapi_attributes_eng")
+    local found = {}
+    local odd = {
+      "1000000b", "", " ", "10000001 ", " 10000001", "0x10000001", "010000001", "1000000",
+      "000000-2 ", "000000-1", "Samples Per Clock", "0", "Immediate", "|", "=", "\n",
+      "10000001|", "|10000001", "10000001\n", "\n10000001", "10000001\0", "10000009|0",
+      "10000011|AI Coupling", "\n10000000",
+      "shortName", "enums", "getAttribute", "__index", 10000001, 268435457, 0x10000001, 1e300,
+      0 / 0, -2, true, false, {}, t.getAttribute, t,
+    }
+    for _, key in ipairs(odd) do
+      if t.getAttribute(key) ~= nil then found[#found + 1] = tostring(key) end
+    end
+    return "found " .. #found .. " of " .. #odd .. table.concat(found, ",") .. " " ..
+           tostring(t.getAttribute(nil)) .. tostring(t.getAttribute()))"),
+            "found 0 of 39 nilnil");
+}
+
+// The diagnostic printers write sorted keys, two spaces per level, to the
+// standard output.
+TEST(ScriptsAttributeTable, PrintsEntriesAndTables) {
+  Translator translator = NewTranslator();
+  ASSERT_NE(translator, nullptr);
+  testing::internal::CaptureStdout();
+  Eval(translator.get(), R"(
+    local t = require("votarsinapi_attributes_eng")
+    t.printattr("10000016")
+    t.printattr("10000000")
+    t.printattr("000000-2")
+    t.printattr("1000000b")
+    t.printattr(nil)
+    t.printattr(268435457)
+    t.tprint(t.getAttribute("1000000B"), 1)
+    t.tprint({ b = 1, a = { y = 2, x = "s", [1] = false }, [3] = true, [10] = 0 })
+    t.tprint({})
+    return "")");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "10000016: Start Trigger Sensitivity\n"
+            "  2147483644 = Low Level\n"
+            "  2147483645 = High Level\n"
+            "  2147483646 = Falling Edge\n"
+            "  2147483647 = Rising Edge\n"
+            "10000000: Channels In Stream\n"
+            "000000-2: Active Channel\n"
+            "1000000b: no such attribute\n"
+            "nil: no such attribute\n"
+            "268435457: no such attribute\n"
+            "  enums:\n"
+            "    0 = Default\n"
+            "    1 = Onboard\n"
+            "    2 = PXI_Clk10\n"
+            "    3 = External\n"
+            "  shortName = Reference Clock Source\n"
+            "10 = 0\n"
+            "3 = true\n"
+            "a:\n"
+            "  1 = false\n"
+            "  x = s\n"
+            "  y = 2\n"
+            "b = 1\n");
+}
+
 }  // namespace

@@ -3,113 +3,106 @@
 -- hexadecimal digits; "enums" maps the decimal text of an enumerated value to
 -- its name. The entry "000000-2" names the active channel, a pseudo-attribute
 -- that no identifier denotes.
+--
+-- A report looks up one or two attributes of the many, so the names stay in
+-- one string, one attribute per line, and an entry table is made on the first
+-- lookup of its key and kept: every lookup of a key returns the same table.
 
 votarsinapi_attributes_eng = {}
 
-local attributes = {
-  ["10000000"] = { shortName = "Channels In Stream", enums = {} },
-  ["10000001"] = { shortName = "Samples Per Clock", enums = {} },
-  ["10000005"] = { shortName = "ADC Resolution", enums = {} },
-  ["10000006"] = { shortName = "ADC Sample Container", enums = {} },
-  ["10000007"] = { shortName = "Synq Session Reference", enums = {} },
-  ["10000008"] = { shortName = "Analog Edge Trigger Channel", enums = {} },
-  ["10000009"] = {
-    shortName = "Start Trigger Type",
-    enums = {
-      ["0"] = "Immediate",
-      ["1"] = "Digital",
-      ["2"] = "User",
-      ["3"] = "DIO",
-      ["4"] = "Analog",
-    },
-  },
-  ["1000000B"] = {
-    shortName = "Reference Clock Source",
-    enums = {
-      ["0"] = "Default",
-      ["1"] = "Onboard",
-      ["2"] = "PXI_Clk10",
-      ["3"] = "External",
-    },
-  },
-  ["1000000C"] = { shortName = "Calibration Storage Size", enums = {} },
-  ["1000000D"] = { shortName = "IO Error", enums = {} },
-  ["1000000E"] = { shortName = "AI Nyquist Zone", enums = {} },
-  ["1000000F"] = { shortName = "AI Channel Count", enums = {} },
-  ["10000010"] = { shortName = "ADC Clock Divisor", enums = {} },
-  ["10000011"] = {
-    shortName = "AI Coupling",
-    enums = {
-      ["0"] = "AC",
-      ["1"] = "DC",
-    },
-  },
-  ["10000012"] = { shortName = "Phase DAC Value", enums = {} },
-  ["10000013"] = {
-    shortName = "Sample Clock Source",
-    enums = {
-      ["0"] = "Internal",
-      ["1"] = "Front Panel",
-    },
-  },
-  ["10000014"] = { shortName = "AI Decimation Filter Band", enums = {} },
-  ["10000015"] = { shortName = "Data Clock Divisor", enums = {} },
-  ["10000016"] = {
-    shortName = "Start Trigger Sensitivity",
-    enums = {
-      ["2147483644"] = "Low Level",
-      ["2147483645"] = "High Level",
-      ["2147483646"] = "Falling Edge",
-      ["2147483647"] = "Rising Edge",
-    },
-  },
-  ["10000017"] = { shortName = "IO Module Ref Clk Pin Src", enums = {} },
-  ["20000002"] = { shortName = "Analog Edge Trigger Level", enums = {} },
-  ["20000003"] = { shortName = "Analog Edge Trigger Hysteresis", enums = {} },
-  ["20000005"] = { shortName = "FPGA Temperature", enums = {} },
-  ["20000006"] = { shortName = "Total Power", enums = {} },
-  ["20000007"] = { shortName = "12V Power", enums = {} },
-  ["20000008"] = { shortName = "3V3 Power", enums = {} },
-  ["20000009"] = { shortName = "12V IO Power", enums = {} },
-  ["2000000A"] = { shortName = "Temperature Limit", enums = {} },
-  ["2000000B"] = { shortName = "Power Limit", enums = {} },
-  ["2000000D"] = { shortName = "Calibration Temperature", enums = {} },
-  ["2000000E"] = { shortName = "Verification Temperature", enums = {} },
-  ["2000000F"] = { shortName = "AI Impedance", enums = {} },
-  ["20000010"] = { shortName = "AI Range", enums = {} },
-  ["20000011"] = { shortName = "AI Scaling Gain", enums = {} },
-  ["20000012"] = { shortName = "AI Scaling Offset", enums = {} },
-  ["20000013"] = { shortName = "Sample dt", enums = {} },
-  ["20000014"] = { shortName = "DIO Voltage", enums = {} },
-  ["20000015"] = { shortName = "Data Clock Rate", enums = {} },
-  ["20000016"] = { shortName = "ADC Sample Rate", enums = {} },
-  ["20000017"] = { shortName = "Sample Clock Timebase Rate", enums = {} },
-  ["20000018"] = { shortName = "Reference Clock Rate", enums = {} },
-  ["20000019"] = { shortName = "Data Delay", enums = {} },
-  ["30000000"] = { shortName = "Digital Start Trigger Source", enums = {} },
-  ["30000002"] = { shortName = "Stream FIFO Name", enums = {} },
-  ["30000003"] = { shortName = "Start Trigger Output Terminal", enums = {} },
-  ["30000004"] = { shortName = "Phase DAC Calibration Polynomial", enums = {} },
-  ["30000005"] = { shortName = "TDC Calibration Polynomial", enums = {} },
-  ["30000006"] = { shortName = "Routing Alias", enums = {} },
-  ["30000007"] = { shortName = "Start Trigger for Synq Output Terminal", enums = {} },
-  ["40000001"] = { shortName = "Stream Finite", enums = {} },
-  ["40000002"] = { shortName = "Analog Edge Trigger Rising", enums = {} },
-  ["40000003"] = { shortName = "IO Ready", enums = {} },
-  ["40000004"] = { shortName = "IOC Filter Enable", enums = {} },
-  ["40000005"] = { shortName = "Internal Sync Bypass Cal", enums = {} },
-  ["50000000"] = { shortName = "Stream Number Of Samples", enums = {} },
-  ["50000001"] = { shortName = "Stream FIFO Size", enums = {} },
-  ["50000002"] = { shortName = "Stream Channels Enabled", enums = {} },
-  ["50000003"] = { shortName = "Calibration Date/Time", enums = {} },
-  ["50000004"] = { shortName = "Verification Date/Time", enums = {} },
-  ["50000005"] = { shortName = "Internal Scaling Coef Ptr", enums = {} },
-  ["000000-2"] = { shortName = "Active Channel", enums = {} },
-}
+-- key|short name|value=name|value=name... (the empty first line puts a line
+-- feed before every key).
+local names = [[
+
+10000000|Channels In Stream
+10000001|Samples Per Clock
+10000005|ADC Resolution
+10000006|ADC Sample Container
+10000007|Synq Session Reference
+10000008|Analog Edge Trigger Channel
+10000009|Start Trigger Type|0=Immediate|1=Digital|2=User|3=DIO|4=Analog
+1000000B|Reference Clock Source|0=Default|1=Onboard|2=PXI_Clk10|3=External
+1000000C|Calibration Storage Size
+1000000D|IO Error
+1000000E|AI Nyquist Zone
+1000000F|AI Channel Count
+10000010|ADC Clock Divisor
+10000011|AI Coupling|0=AC|1=DC
+10000012|Phase DAC Value
+10000013|Sample Clock Source|0=Internal|1=Front Panel
+10000014|AI Decimation Filter Band
+10000015|Data Clock Divisor
+10000016|Start Trigger Sensitivity|2147483644=Low Level|2147483645=High Level|2147483646=Falling Edge|2147483647=Rising Edge
+10000017|IO Module Ref Clk Pin Src
+20000002|Analog Edge Trigger Level
+20000003|Analog Edge Trigger Hysteresis
+20000005|FPGA Temperature
+20000006|Total Power
+20000007|12V Power
+20000008|3V3 Power
+20000009|12V IO Power
+2000000A|Temperature Limit
+2000000B|Power Limit
+2000000D|Calibration Temperature
+2000000E|Verification Temperature
+2000000F|AI Impedance
+20000010|AI Range
+20000011|AI Scaling Gain
+20000012|AI Scaling Offset
+20000013|Sample dt
+20000014|DIO Voltage
+20000015|Data Clock Rate
+20000016|ADC Sample Rate
+20000017|Sample Clock Timebase Rate
+20000018|Reference Clock Rate
+20000019|Data Delay
+30000000|Digital Start Trigger Source
+30000002|Stream FIFO Name
+30000003|Start Trigger Output Terminal
+30000004|Phase DAC Calibration Polynomial
+30000005|TDC Calibration Polynomial
+30000006|Routing Alias
+30000007|Start Trigger for Synq Output Terminal
+40000001|Stream Finite
+40000002|Analog Edge Trigger Rising
+40000003|IO Ready
+40000004|IOC Filter Enable
+40000005|Internal Sync Bypass Cal
+50000000|Stream Number Of Samples
+50000001|Stream FIFO Size
+50000002|Stream Channels Enabled
+50000003|Calibration Date/Time
+50000004|Verification Date/Time
+50000005|Internal Scaling Coef Ptr
+000000-2|Active Channel
+]]
+
+local entries = {}
+
+-- The entry of `key`, made from its line on the first lookup; nil for
+-- anything but a key (a key spans no line feed and holds no separator).
+local function entry(key)
+  local found = entries[key]
+  if found ~= nil or type(key) ~= "string" or string.find(key, "[\n|]") then
+    return found
+  end
+  local _, last = string.find(names, "\n" .. key .. "|", 1, true)
+  if last == nil then
+    return nil
+  end
+  local line = string.match(names, "^[^\n]*", last + 1)
+  local enums = {}
+  for value, name in string.gmatch(line, "|([^|=]*)=([^|]*)") do
+    enums[value] = name
+  end
+  found = { shortName = string.match(line, "^[^|]*"), enums = enums }
+  entries[key] = found
+  return found
+end
 
 -- The entry of an attribute ("10000001"), or nil.
 function votarsinapi_attributes_eng.getAttribute(attrID)
-  return attributes[attrID]
+  return entry(attrID)
 end
 
 local function sortedKeys(t)
@@ -140,13 +133,13 @@ end
 
 -- Prints one attribute entry, or a line saying that there is none.
 function votarsinapi_attributes_eng.printattr(attrID)
-  local entry = attributes[attrID]
-  if entry == nil then
+  local found = entry(attrID)
+  if found == nil then
     print(tostring(attrID) .. ": no such attribute")
     return
   end
-  print(tostring(attrID) .. ": " .. entry.shortName)
-  votarsinapi_attributes_eng.tprint(entry.enums, 1)
+  print(tostring(attrID) .. ": " .. found.shortName)
+  votarsinapi_attributes_eng.tprint(found.enums, 1)
 end
 
 return votarsinapi_attributes_eng

@@ -646,4 +646,31 @@ test("the attribute table", function()
   expectEq(t.getAttribute("10000011").enums["0"], "AC", "enum")
 end)
 
+test("attribute entries are made once and shared", function()
+  harness.newState()
+  local t = require("votarsinapi_attributes_eng")
+  local entry = t.getAttribute("10000013")
+  expectEq(t.getAttribute("10000013"), entry, "same entry")
+  expect(t.getAttribute("10000012") ~= entry, "entries differ")
+  expect(t.getAttribute("10000012").enums ~= t.getAttribute("10000014").enums, "enums differ")
+  entry.enums["2"] = "Rear Panel"
+  expectEq(t.getAttribute("10000013").enums["2"], "Rear Panel", "change kept")
+  local printed = {}
+  local realPrint = print
+  print = function(line)
+    printed[#printed + 1] = line
+  end
+  local ok, message = pcall(t.printattr, "10000013")
+  print = realPrint
+  expect(ok, tostring(message))
+  expectEq(table.concat(printed, "\n"),
+           "10000013: Sample Clock Source\n  0 = Internal\n  1 = Front Panel\n  2 = Rear Panel",
+           "printattr")
+  local odd = { 268435457, 10000001, 0x10000001, false, t, "10000001 ", "10000011|AI Coupling" }
+  for _, key in ipairs(odd) do
+    expectEq(t.getAttribute(key), nil, tostring(key))
+  end
+  expectEq(t.getAttribute(nil), nil, "nil")
+end)
+
 os.exit(harness.run() and 0 or 1)
