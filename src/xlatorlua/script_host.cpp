@@ -229,12 +229,20 @@ uint64_t elapsedNs(std::chrono::steady_clock::time_point since) noexcept {
 // past this size, as the heap of a state kept for many reports would grow.
 constexpr int kCollectorStartKb = 1024;
 
-// The string table of a state ends a report with some 1,500 strings; made
-// that large at once, it is not rebuilt six times while modules load.
+// A state ends a report with some 1,500 strings, 50 globals and 20 loaded
+// modules. Its string table, globals table and table of loaded modules are
+// made that large at once, so they are not rebuilt again and again while
+// the libraries and modules are installed.
 constexpr int kStringTableSize = 2048;
+constexpr int kGlobalsSize = 64;
+constexpr int kLoadedSize = 32;
 
-int presizeStringsProtected(lua_State* L) {
+int presizeTablesProtected(lua_State* L) {
   luaS_resize(L, kStringTableSize);
+  lua_createtable(L, 0, kGlobalsSize);  // the state's globals table is still empty
+  lua_replace(L, LUA_GLOBALSINDEX);
+  lua_createtable(L, 0, kLoadedSize);  // found by every library's registration
+  lua_setfield(L, LUA_REGISTRYINDEX, "_LOADED");
   return 0;
 }
 
@@ -299,8 +307,8 @@ void createScriptTranslator(ScriptTranslator& object, const char* name,
     return;
   }
   lua_gc(L, LUA_GCSTOP, 0);
-  // A string table that cannot be had now is grown on demand as usual.
-  lua_cpcall(L, presizeStringsProtected, nullptr);
+  // Tables that cannot be had at their size now grow on demand as usual.
+  lua_cpcall(L, presizeTablesProtected, nullptr);
   lua_settop(L, 0);
 
   for (const LibrarySpec& library : config.libraries) {
