@@ -13,6 +13,7 @@
 
 #include "../sysq/sysq_test_support.h"
 #include "xlator/error_file_translator.h"
+#include "xlator/scan_integer.h"
 
 namespace {
 
@@ -93,7 +94,9 @@ Result ReferenceFind(std::string_view content, int32_t code) {
       if (Starts(line, "</vodocument>")) break;
       if (Starts(line, "<voerror code=\"")) {
         int value = 0;
-        const int scanned = std::sscanf(line + 15, "%i", &value);
+        // The conversion itself is checked against the C library's in
+        // scan_integer_test.cpp; this reader checks the rest.
+        const int scanned = voxlator::scanInteger(line + 15, value);
         if (scanned != 1) {
           fail("Could not successfully read the status data!", scanned);
           break;

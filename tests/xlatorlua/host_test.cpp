@@ -98,6 +98,12 @@ TEST(ScriptHostTest, OpensExactlyTheListedLibraries) {
     start = end + 1;
   }
   EXPECT_EQ(loaded, expected) << names;
+  // One globals table and one table of loaded modules, whichever way they
+  // are reached.
+  EXPECT_EQ(Eval(L,
+                 "return tostring(_G == getfenv(0) and package.loaded._G == _G"
+                 " and debug.getregistry()._LOADED == package.loaded)"),
+            "true");
   for (const char* global : {"coroutine", "package", "table", "io", "os", "string", "math", "debug",
                              "lfs", "stdint", "cjson", "voxlatorluautils"}) {
     EXPECT_EQ(Eval(L, std::string("return type(") + global + ")"), "table") << global;
