@@ -12,11 +12,24 @@ namespace {
 
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
+// Runs `convert`, which builds its result in a std::string, with the
+// string's allocation failures reported as outOfMemory.
+template <typename Convert>
+ConvResult guardedConversion(Convert convert) noexcept {
+  try {
+    return convert();
+  } catch (const std::bad_alloc&) {
+    return ConvResult::outOfMemory;
+  } catch (const std::length_error&) {
+    return ConvResult::outOfMemory;
+  }
+}
+
 }  // namespace
 
 ConvResult utf8ToUtf16(std::string_view in, std::u16string& out) {
   out.clear();
-  try {
+  return guardedConversion([&] {
     std::u16string result;
     result.reserve(in.size());
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
@@ -66,16 +79,12 @@ ConvResult utf8ToUtf16(std::string_view in, std::u16string& out) {
     }
     out = std::move(result);
     return ConvResult::ok;
-  } catch (const std::bad_alloc&) {
-    return ConvResult::outOfMemory;
-  } catch (const std::length_error&) {
-    return ConvResult::outOfMemory;
-  }
+  });
 }
 
 ConvResult utf16ToUtf8(std::u16string_view in, std::string& out) {
   out.clear();
-  try {
+  return guardedConversion([&] {
     std::string result;
     result.reserve(in.size());
     for (size_t i = 0; i < in.size(); ++i) {
@@ -107,17 +116,13 @@ ConvResult utf16ToUtf8(std::u16string_view in, std::string& out) {
     }
     out = std::move(result);
     return ConvResult::ok;
-  } catch (const std::bad_alloc&) {
-    return ConvResult::outOfMemory;
-  } catch (const std::length_error&) {
-    return ConvResult::outOfMemory;
-  }
+  });
 }
 
 ConvResult utf16ToUtf8Substituting(std::u16string_view in, std::string& out, bool& substituted) {
   if (utf16ToUtf8(in, out) == ConvResult::ok) return ConvResult::ok;
   // Unpaired surrogates: convert the rest and put '?' in their place.
-  try {
+  return guardedConversion([&] {
     std::string result;
     for (size_t i = 0; i < in.size();) {
       size_t units = 1;
@@ -138,11 +143,7 @@ ConvResult utf16ToUtf8Substituting(std::u16string_view in, std::string& out, boo
     }
     out = std::move(result);
     return ConvResult::ok;
-  } catch (const std::bad_alloc&) {
-    return ConvResult::outOfMemory;
-  } catch (const std::length_error&) {
-    return ConvResult::outOfMemory;
-  }
+  });
 }
 
 }  // namespace voplat
