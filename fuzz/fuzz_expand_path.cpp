@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_registry_support.h"
 #include "fuzz_support.h"
 #include "status/status.h"
 #include "xlator/plugin_paths.h"
@@ -17,15 +18,6 @@
 namespace {
 
 using vofuzz::check;
-
-const std::string& registryFile() {
-  static const std::string path = [] {
-    std::string p = vofuzz::scratchDir() + "/registry.ini";
-    setenv("VO_REGISTRY_FILE", p.c_str(), 1);
-    return p;
-  }();
-  return path;
-}
 
 }  // namespace
 
@@ -38,8 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const std::string_view rest = input.substr(split + 1);
     path = rest.substr(0, rest.find('\0'));
   }
-  vofuzz::writeFile(registryFile(), std::string("[SOFTWARE\\Corvane\\VO-Xlator\\plugins\\fuzz]\n") +
-                                        std::string(registry));
+  vofuzz::writeFile(
+      vofuzz::registryFile(),
+      std::string("[SOFTWARE\\Corvane\\VO-Xlator\\plugins\\fuzz]\n") + std::string(registry));
 
   voerr::Status status;
   const std::string expanded = voxlator::expandPath("fuzz", path.c_str(), status);

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_registry_support.h"
 #include "fuzz_support.h"
 #include "platform/textconv.h"
 #include "status/status.h"
@@ -21,15 +22,6 @@
 namespace {
 
 using vofuzz::check;
-
-const std::string& registryFile() {
-  static const std::string path = [] {
-    std::string p = vofuzz::scratchDir() + "/registry.ini";
-    setenv("VO_REGISTRY_FILE", p.c_str(), 1);
-    return p;
-  }();
-  return path;
-}
 
 std::string lower(std::string_view s) {
   std::string out(s);
@@ -157,7 +149,7 @@ void checkValue(const vosysq::RegistryKey& key, const std::string& name, bool co
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(bytes), size);
-  vofuzz::writeFile(registryFile(), text);
+  vofuzz::writeFile(vofuzz::registryFile(), text);
   std::u16string ignored;
   const bool utf8 = voplat::utf8ToUtf16(text, ignored) == voplat::ConvResult::ok;
   const Reading reading = read(text);

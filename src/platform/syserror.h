@@ -36,6 +36,13 @@ uint32_t lastErrorNumber();
 // trailing line breaks; empty when the system has none.
 std::string errorMessage(uint32_t code);
 
+// Reports the system error `code` with its message through `err`, if given.
+inline void reportSysError(SysError* err, uint32_t code) {
+  if (err == nullptr) return;
+  err->code = code;
+  err->message = errorMessage(code);
+}
+
 #ifndef _WIN32
 // Translates a C library errno value into a system error number. The table is
 // in posix/syserror.cpp; values it does not list become kErrGenFailure.

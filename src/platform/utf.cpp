@@ -1,9 +1,7 @@
 // UTF-8 <-> UTF-16, strictly by RFC 3629 and the Unicode standard: overlong
 // forms, encoded surrogates, code points above U+10FFFF, truncated sequences
 // and unpaired surrogates are all rejected rather than repaired.
-#include <new>
-#include <stdexcept>
-
+#include "platform/conversion_guard.h"
 #include "platform/textconv.h"
 
 namespace voplat {
@@ -12,24 +10,11 @@ namespace {
 
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
-// Runs `convert`, which builds its result in a std::string, with the
-// string's allocation failures reported as outOfMemory.
-template <typename Convert>
-ConvResult guardedConversion(Convert convert) noexcept {
-  try {
-    return convert();
-  } catch (const std::bad_alloc&) {
-    return ConvResult::outOfMemory;
-  } catch (const std::length_error&) {
-    return ConvResult::outOfMemory;
-  }
-}
-
 }  // namespace
 
 ConvResult utf8ToUtf16(std::string_view in, std::u16string& out) {
   out.clear();
-  return guardedConversion([&] {
+  return guardedConversion(out, [&] {
     std::u16string result;
     result.reserve(in.size());
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
@@ -84,7 +69,7 @@ ConvResult utf8ToUtf16(std::string_view in, std::u16string& out) {
 
 ConvResult utf16ToUtf8(std::u16string_view in, std::string& out) {
   out.clear();
-  return guardedConversion([&] {
+  return guardedConversion(out, [&] {
     std::string result;
     result.reserve(in.size());
     for (size_t i = 0; i < in.size(); ++i) {
@@ -122,7 +107,7 @@ ConvResult utf16ToUtf8(std::u16string_view in, std::string& out) {
 ConvResult utf16ToUtf8Substituting(std::u16string_view in, std::string& out, bool& substituted) {
   if (utf16ToUtf8(in, out) == ConvResult::ok) return ConvResult::ok;
   // Unpaired surrogates: convert the rest and put '?' in their place.
-  return guardedConversion([&] {
+  return guardedConversion(out, [&] {
     std::string result;
     for (size_t i = 0; i < in.size();) {
       size_t units = 1;

@@ -26,7 +26,6 @@ typedef struct {
   const char* name;
   TString** strings; /* the pool: [0] is null, as reference 0 names no string */
   int poolSize;      /* elements of `strings` */
-  uint32_t stringCount;
 } Reader;
 
 static void fail(Reader* r, const char* why) {
@@ -54,7 +53,7 @@ static int takeInt(Reader* r) {
 
 static TString* takeString(Reader* r) {
   uint32_t reference = takeU32(r);
-  if (reference > r->stringCount) fail(r, "bad string reference");
+  if (reference >= (uint32_t)r->poolSize) fail(r, "bad string reference");
   return r->strings[reference];
 }
 
@@ -100,7 +99,8 @@ static TString* internString(lua_State* L, const char* text, size_t length, unsi
 }
 
 /* The pool. Its first string is hashed by the interpreter itself, which
-   proves that the chunk's hashes are this interpreter's. */
+   proves that the chunk's hashes are this interpreter's. References are read
+   only after it. */
 static void readStrings(Reader* r) {
   uint32_t i;
   int n = readCount(r, 2 * sizeof(uint32_t));
@@ -123,7 +123,6 @@ static void readStrings(Reader* r) {
       r->strings[i] = internString(r->L, text, length, hash);
     }
   }
-  r->stringCount = (uint32_t)n;
 }
 
 static void readCode(Reader* r, Proto* f) {
@@ -266,7 +265,6 @@ int voxlatorlua_loadPreparedChunk(lua_State* L, const char* data, size_t size, c
   r.name = (*name == '@' || *name == '=') ? name + 1 : name;
   r.strings = NULL;
   r.poolSize = 0;
-  r.stringCount = 0;
   status = luaD_pcall(L, loadProtected, &r, savestack(L, L->top), L->errfunc);
   luaM_freearray(L, r.strings, r.poolSize, TString*);
   return status;

@@ -29,9 +29,9 @@
 #include <array>
 #include <mutex>
 #include <new>
-#include <stdexcept>
 #include <vector>
 
+#include "platform/conversion_guard.h"
 #include "platform/textconv.h"
 
 namespace voplat {
@@ -452,7 +452,7 @@ ConvResult encodeMultiByte(uint32_t codePage, const char* name, std::u16string_v
 
 ConvResult codePageToUtf16(uint32_t codePage, std::string_view in, std::u16string& out) {
   out.clear();
-  try {
+  return guardedConversion(out, [&] {
     if (codePage == kCpUtf8) return utf8ToUtf16(in, out);
     const char* name = iconvName(codePage);
     if (name == nullptr) return ConvResult::unsupported;
@@ -463,40 +463,24 @@ ConvResult codePageToUtf16(uint32_t codePage, std::string_view in, std::u16strin
       return ConvResult::ok;
     }
     return decodeMultiByte(codePage, name, in, out);
-  } catch (const std::bad_alloc&) {
-    out.clear();
-    return ConvResult::outOfMemory;
-  } catch (const std::length_error&) {
-    out.clear();
-    return ConvResult::outOfMemory;
-  }
+  });
 }
 
 ConvResult utf16ToCodePage(uint32_t codePage, std::u16string_view in, std::string& out,
                            bool* substituted) {
   out.clear();
   bool replaced = false;
-  ConvResult result = ConvResult::ok;
-  try {
+  const ConvResult result = guardedConversion(out, [&] {
     const char* name = iconvName(codePage);
-    if (codePage == kCpUtf8) {
-      result = utf16ToUtf8Substituting(in, out, replaced);
-    } else if (name == nullptr) {
-      result = ConvResult::unsupported;
-    } else if (codePage == kCpWestern) {
-      result = encodeWestern(in, out, replaced);
-    } else if (isAscii(in)) {
+    if (codePage == kCpUtf8) return utf16ToUtf8Substituting(in, out, replaced);
+    if (name == nullptr) return ConvResult::unsupported;
+    if (codePage == kCpWestern) return encodeWestern(in, out, replaced);
+    if (isAscii(in)) {
       out.assign(in.begin(), in.end());
-    } else {
-      result = encodeMultiByte(codePage, name, in, out, replaced);
+      return ConvResult::ok;
     }
-  } catch (const std::bad_alloc&) {
-    out.clear();
-    result = ConvResult::outOfMemory;
-  } catch (const std::length_error&) {
-    out.clear();
-    result = ConvResult::outOfMemory;
-  }
+    return encodeMultiByte(codePage, name, in, out, replaced);
+  });
   if (substituted != nullptr) *substituted = result == ConvResult::ok && replaced;
   return result;
 }

@@ -72,12 +72,6 @@ std::string findEntryIgnoringCase(const std::string& dir, const std::string& com
   return best;
 }
 
-void fail(SysError* err, uint32_t code) {
-  if (err == nullptr) return;
-  err->code = code;
-  err->message = errorMessage(code);
-}
-
 bool directoryExists(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -168,7 +162,7 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
   // The path as written first: resolving it costs a lookup per component.
   std::string dir = normalSeparators(utf8Dir);
   if (dir.empty()) {
-    fail(err, kErrPathNotFound);
+    reportSysError(err, kErrPathNotFound);
     return false;
   }
   DirPtr d(opendir(dir.c_str()));
@@ -178,7 +172,7 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
   }
   if (!d) {
     // A directory that is not there is a path not found.
-    fail(err, errno == ENOENT ? kErrPathNotFound : fromErrno(errno));
+    reportSysError(err, errno == ENOENT ? kErrPathNotFound : fromErrno(errno));
     return false;
   }
   if (resolvedDir != nullptr) *resolvedDir = dir;
@@ -190,7 +184,7 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
     const dirent* e = readdir(d.get());
     if (e == nullptr) {
       if (errno != 0) {
-        fail(err, fromErrno(errno));
+        reportSysError(err, fromErrno(errno));
         return false;
       }
       break;
@@ -220,12 +214,12 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
 
 std::FILE* openFile(const std::string& utf8Path, const char* mode, SysError* err) {
   if (mode == nullptr || (mode[0] != 'r' && mode[0] != 'w' && mode[0] != 'a')) {
-    fail(err, kErrInvalidParameter);
+    reportSysError(err, kErrInvalidParameter);
     return nullptr;
   }
   const std::string path = resolvePath(utf8Path);
   if (path.empty()) {
-    fail(err, kErrFileNotFound);
+    reportSysError(err, kErrFileNotFound);
     return nullptr;
   }
   // Files are never inherited by programs this process starts.
@@ -234,7 +228,7 @@ std::FILE* openFile(const std::string& utf8Path, const char* mode, SysError* err
     nativeMode += 'e';
   }
   std::FILE* f = std::fopen(path.c_str(), nativeMode.c_str());
-  if (f == nullptr) fail(err, openErrorCode(errno, path));
+  if (f == nullptr) reportSysError(err, openErrorCode(errno, path));
   return f;
 }
 
@@ -242,7 +236,7 @@ bool readFile(const std::string& utf8Path, std::string& out, SysError* err) {
   out.clear();
   std::string path = normalSeparators(utf8Path);
   if (path.empty()) {
-    fail(err, kErrFileNotFound);
+    reportSysError(err, kErrFileNotFound);
     return false;
   }
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -251,7 +245,7 @@ bool readFile(const std::string& utf8Path, std::string& out, SysError* err) {
     fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   }
   if (fd < 0) {
-    fail(err, openErrorCode(errno, path));
+    reportSysError(err, openErrorCode(errno, path));
     return false;
   }
   struct stat st;
@@ -291,7 +285,7 @@ bool readFile(const std::string& utf8Path, std::string& out, SysError* err) {
   close(fd);
   out.resize(failure == 0 ? used : 0);
   if (failure != 0) {
-    fail(err, fromErrno(failure));
+    reportSysError(err, fromErrno(failure));
     return false;
   }
   return true;

@@ -66,28 +66,22 @@ class PosixSemaphore final : public Semaphore {
   const uint32_t maximum_;
 };
 
-void fail(SysError* err, uint32_t code) {
-  if (err == nullptr) return;
-  err->code = code;
-  err->message = errorMessage(code);
-}
-
 }  // namespace
 
 std::unique_ptr<Semaphore> Semaphore::create(uint32_t initialCount, uint32_t maximumCount,
                                              SysError* err) {
   if (maximumCount == 0 || initialCount > maximumCount) {
-    fail(err, kErrInvalidParameter);
+    reportSysError(err, kErrInvalidParameter);
     return nullptr;
   }
   std::unique_ptr<PosixSemaphore> semaphore(new (std::nothrow)
                                                 PosixSemaphore(initialCount, maximumCount));
   if (!semaphore) {
-    fail(err, kErrNotEnoughMemory);
+    reportSysError(err, kErrNotEnoughMemory);
     return nullptr;
   }
   if (const int rc = semaphore->init(); rc != 0) {
-    fail(err, fromErrno(rc));
+    reportSysError(err, fromErrno(rc));
     return nullptr;
   }
   return semaphore;

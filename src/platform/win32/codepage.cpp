@@ -2,9 +2,7 @@
 // invalid input refused and no best-fit mapping on output.
 #include <windows.h>
 
-#include <new>
-#include <stdexcept>
-
+#include "platform/conversion_guard.h"
 #include "platform/textconv.h"
 
 namespace voplat {
@@ -87,39 +85,22 @@ ConvResult encode(uint32_t codePage, std::u16string_view in, std::string& out, b
 
 ConvResult codePageToUtf16(uint32_t codePage, std::string_view in, std::u16string& out) {
   out.clear();
-  try {
+  return guardedConversion(out, [&] {
     if (codePage == kCpUtf8) return utf8ToUtf16(in, out);
     if (!isSupported(codePage)) return ConvResult::unsupported;
     return decode(codePage, in, out);
-  } catch (const std::bad_alloc&) {
-    out.clear();
-    return ConvResult::outOfMemory;
-  } catch (const std::length_error&) {
-    out.clear();
-    return ConvResult::outOfMemory;
-  }
+  });
 }
 
 ConvResult utf16ToCodePage(uint32_t codePage, std::u16string_view in, std::string& out,
                            bool* substituted) {
   out.clear();
   bool replaced = false;
-  ConvResult result = ConvResult::ok;
-  try {
-    if (codePage == kCpUtf8) {
-      result = utf16ToUtf8Substituting(in, out, replaced);
-    } else if (!isSupported(codePage)) {
-      result = ConvResult::unsupported;
-    } else {
-      result = encode(codePage, in, out, replaced);
-    }
-  } catch (const std::bad_alloc&) {
-    out.clear();
-    result = ConvResult::outOfMemory;
-  } catch (const std::length_error&) {
-    out.clear();
-    result = ConvResult::outOfMemory;
-  }
+  const ConvResult result = guardedConversion(out, [&] {
+    if (codePage == kCpUtf8) return utf16ToUtf8Substituting(in, out, replaced);
+    if (!isSupported(codePage)) return ConvResult::unsupported;
+    return encode(codePage, in, out, replaced);
+  });
   if (result != ConvResult::ok) out.clear();
   if (substituted != nullptr) *substituted = result == ConvResult::ok && replaced;
   return result;

@@ -10,12 +10,6 @@ namespace voplat {
 
 namespace {
 
-void fail(SysError* err, uint32_t code) {
-  if (err == nullptr) return;
-  err->code = code;
-  err->message = errorMessage(code);
-}
-
 // The module that contains an address, without taking a reference.
 HMODULE moduleAt(const void* address) {
   HMODULE module = nullptr;
@@ -34,11 +28,11 @@ std::string nativeModuleName(const std::string& utf8Name) { return utf8Name; }
 
 ModuleHandle loadModule(const std::string& utf8Name, SysError* err) {
   if (utf8Name.empty()) {
-    fail(err, kErrModNotFound);
+    reportSysError(err, kErrModNotFound);
     return nullptr;
   }
   HMODULE module = LoadLibraryW(win32::widen(utf8Name).c_str());
-  if (module == nullptr) fail(err, GetLastError());
+  if (module == nullptr) reportSysError(err, GetLastError());
   return module;
 }
 
@@ -49,15 +43,15 @@ ModuleHandle findLoadedModule(const std::string& utf8Name) {
 
 void* findSymbol(ModuleHandle module, const char* symbol, SysError* err) {
   if (module == nullptr) {
-    fail(err, kErrInvalidHandle);
+    reportSysError(err, kErrInvalidHandle);
     return nullptr;
   }
   if (symbol == nullptr) {
-    fail(err, kErrInvalidParameter);
+    reportSysError(err, kErrInvalidParameter);
     return nullptr;
   }
   void* address = reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), symbol));
-  if (address == nullptr) fail(err, GetLastError());
+  if (address == nullptr) reportSysError(err, GetLastError());
   return address;
 }
 

@@ -15,12 +15,6 @@ namespace voplat {
 
 namespace {
 
-void fail(SysError* err, uint32_t code) {
-  if (err == nullptr) return;
-  err->code = code;
-  err->message = errorMessage(code);
-}
-
 DWORD attributesOf(const std::string& utf8Path) {
   return GetFileAttributesW(win32::widen(utf8Path).c_str());
 }
@@ -53,7 +47,7 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
                    std::string* resolvedDir) {
   out.clear();
   if (utf8Dir.empty()) {
-    fail(err, kErrPathNotFound);
+    reportSysError(err, kErrPathNotFound);
     return false;
   }
   std::wstring pattern = win32::widen(utf8Dir);
@@ -64,7 +58,7 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
   if (find == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     // A folder that is not there is a path not found.
-    fail(err, error == ERROR_FILE_NOT_FOUND ? kErrPathNotFound : error);
+    reportSysError(err, error == ERROR_FILE_NOT_FOUND ? kErrPathNotFound : error);
     return false;
   }
   FindCloser closer{find};
@@ -81,7 +75,7 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
     entries.push_back(std::move(entry));
   } while (FindNextFileW(find, &data));
   if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES) {
-    fail(err, error);
+    reportSysError(err, error);
     return false;
   }
   if (resolvedDir != nullptr) *resolvedDir = utf8Dir;
@@ -91,11 +85,11 @@ bool listDirectory(const std::string& utf8Dir, std::vector<DirEntry>& out, SysEr
 
 std::FILE* openFile(const std::string& utf8Path, const char* mode, SysError* err) {
   if (mode == nullptr || (mode[0] != 'r' && mode[0] != 'w' && mode[0] != 'a')) {
-    fail(err, kErrInvalidParameter);
+    reportSysError(err, kErrInvalidParameter);
     return nullptr;
   }
   if (utf8Path.empty()) {
-    fail(err, kErrFileNotFound);
+    reportSysError(err, kErrFileNotFound);
     return nullptr;
   }
   // Binary unless the caller asks for text: the library reads raw bytes.
@@ -109,7 +103,7 @@ std::FILE* openFile(const std::string& utf8Path, const char* mode, SysError* err
   std::FILE* f = _wfopen(win32::widen(utf8Path).c_str(), win32::widen(nativeMode).c_str());
   if (f == nullptr) {
     const DWORD error = GetLastError();
-    fail(err, error != 0 ? error : static_cast<DWORD>(kErrGenFailure));
+    reportSysError(err, error != 0 ? error : static_cast<DWORD>(kErrGenFailure));
   }
   return f;
 }
@@ -117,14 +111,14 @@ std::FILE* openFile(const std::string& utf8Path, const char* mode, SysError* err
 bool readFile(const std::string& utf8Path, std::string& out, SysError* err) {
   out.clear();
   if (utf8Path.empty()) {
-    fail(err, kErrFileNotFound);
+    reportSysError(err, kErrFileNotFound);
     return false;
   }
   HANDLE file = CreateFileW(win32::widen(utf8Path).c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    fail(err, GetLastError());
+    reportSysError(err, GetLastError());
     return false;
   }
   HandleCloser closer{file};
@@ -142,7 +136,7 @@ bool readFile(const std::string& utf8Path, std::string& out, SysError* err) {
     if (!ReadFile(file, out.data() + used, want, &n, nullptr)) {
       const DWORD error = GetLastError();
       out.clear();
-      fail(err, error);
+      reportSysError(err, error);
       return false;
     }
     if (n == 0) break;

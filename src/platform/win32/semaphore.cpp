@@ -23,31 +23,25 @@ class Win32Semaphore final : public Semaphore {
   HANDLE handle_;
 };
 
-void fail(SysError* err, uint32_t code) {
-  if (err == nullptr) return;
-  err->code = code;
-  err->message = errorMessage(code);
-}
-
 }  // namespace
 
 std::unique_ptr<Semaphore> Semaphore::create(uint32_t initialCount, uint32_t maximumCount,
                                              SysError* err) {
   // The system takes signed counts.
   if (maximumCount == 0 || initialCount > maximumCount || maximumCount > 0x7FFFFFFFu) {
-    fail(err, kErrInvalidParameter);
+    reportSysError(err, kErrInvalidParameter);
     return nullptr;
   }
   HANDLE handle = CreateSemaphoreW(nullptr, static_cast<LONG>(initialCount),
                                    static_cast<LONG>(maximumCount), nullptr);
   if (handle == nullptr) {
-    fail(err, GetLastError());
+    reportSysError(err, GetLastError());
     return nullptr;
   }
   std::unique_ptr<Semaphore> semaphore(new (std::nothrow) Win32Semaphore(handle));
   if (!semaphore) {
     CloseHandle(handle);
-    fail(err, kErrNotEnoughMemory);
+    reportSysError(err, kErrNotEnoughMemory);
   }
   return semaphore;
 }

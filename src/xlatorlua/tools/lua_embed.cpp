@@ -101,12 +101,11 @@ std::string dumpTop(lua_State* L) {
   return dump;
 }
 
-// The prepared form of the loaded chunk `data`, checked to load to the same
-// functions; empty, with a message written, when it cannot be made.
+// The prepared form of luac's chunk `data`, whose functions dump to
+// `expected`, checked to load to those same functions; empty, with a message
+// written, when it cannot be made.
 std::string prepared(lua_State* L, const std::string& path, const std::string& fileName,
-                     const std::string& data) {
-  if (luaL_loadbuffer(L, data.data(), data.size(), fileName.c_str()) != 0) return {};
-  const std::string expected = dumpTop(L);
+                     const std::string& data, const std::string& expected) {
   std::string out;
   std::string error;
   const auto hash = [L](std::string_view text, uint32_t& h) {
@@ -165,11 +164,13 @@ int generate(const std::string& outPath, const std::string& nameSpace, const std
       status = fail(module.path + ": " + lua_tostring(L, -1));
       break;
     }
-    lua_pop(L, 1);
-    if (precompiled) {
-      module.data = prepared(L, module.path, module.fileName, module.data);
-      if (module.data.empty()) status = 1;
+    if (!precompiled) {
+      lua_pop(L, 1);
+      continue;
     }
+    const std::string expected = dumpTop(L);
+    module.data = prepared(L, module.path, module.fileName, module.data, expected);
+    if (module.data.empty()) status = 1;
   }
   lua_close(L);
   if (status != 0) return status;
